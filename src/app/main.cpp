@@ -1,0 +1,7 @@
+#include <cstdio>
+
+#include "app/run.h"
+
+int main(int argc, char** argv) {
+    return Run(argc, argv, stdout, stderr);
+}

@@ -1,0 +1,76 @@
+#include "app/run.h"
+
+#include <new>
+
+#include "app/options.h"
+#include "expand/include_directive.h"
+#include "expand/line_loop.h"
+#include "expand/output_stream.h"
+#include "expand/run_state.h"
+#include "expand/text_file.h"
+#include "path/file_identity.h"
+
+namespace {
+
+// The first input in command-line order that is the same file as the existing output, or null.
+const char* Input_Named_As_Output(const Options& options) {
+    const FileIdentity output = Get_File_Identity(options.output_path);
+    if (!output.valid) return nullptr;
+    for (const char* input : options.input_paths) {
+        if (Same_File(Get_File_Identity(input), output)) return input;
+    }
+    return nullptr;
+}
+
+// Everything from the opened output on. Every object here is destroyed before an out-of-memory
+// error is reported, so the output keeps what was written.
+int Join_Inputs(Options& options, FILE* file, FILE* out, FILE* err) {
+    OutputStream output(file);
+    RunState state(options, output, out, err);
+    state.output_identity = Get_File_Identity(file);
+    if (!Prepare_Include_Paths(options.include_paths, state.pool, err)) return -1;
+    for (std::size_t index = 0; index < options.input_paths.size(); ++index) {
+        const char* input = options.input_paths[index];
+        state.input_index = index;
+        state.stack.emplace_back(input);
+        if (options.verbose) std::fprintf(out, "loading '%s' ...\n", input);
+        if (!Expand_Input(state)) return -1;
+    }
+    if (!output.Close()) {
+        std::fprintf(err, "error: I/O error while writing '%s'\n", options.output_path);
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Print_Banner(FILE* out) {
+    std::fprintf(out, "Quillfold 1.01 (built %s)\n\n", __DATE__);
+}
+
+int Run(int argc, const char* const* argv, FILE* out, FILE* err) {
+    try {
+        Options options;
+        switch (Parse_Options(argc, argv, options, err)) {
+            case ParseOutcome::stop_success: return 0;
+            case ParseOutcome::stop_failure: return -1;
+            case ParseOutcome::proceed: break;
+        }
+        if (options.verbose) Print_Banner(out);
+        // Opening the output truncates it: an input that is the same file would be lost.
+        if (const char* input = Input_Named_As_Output(options)) {
+            std::fprintf(err, "error: '%s' is both an input and the output\n", input);
+            return -1;
+        }
+        FILE* file = Open_Text_For_Writing(options.output_path);
+        if (file == nullptr) {
+            std::fprintf(err, "error: failed to open '%s' for writing\n", options.output_path);
+            return -1;
+        }
+        return Join_Inputs(options, file, out, err);
+    } catch (const std::bad_alloc&) {
+        std::fputs("error: not enough memory\n", err);
+        return -1;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "expand/line_reader.h"
+
+/// One file being expanded. Owns its stream and its carried text; the names point into the
+/// argument vector or the string pool, which outlive every frame.
+struct IncludeFrame {
+    /// A frame for `path`, not yet opened, with `display_name` equal to `path`.
+    explicit IncludeFrame(const char* path) : path(path), display_name(path) {}
+
+    /// Opened with, and named in every message about the file. Never changes.
+    const char* path;
+    /// Shown in line directives, guard texts and verbose messages.
+    const char* display_name;
+    LineReader file;
+    /// Number of the next line to be taken; 1 right after opening.
+    std::uint32_t line_counter = 1;
+    bool in_block_comment = false;
+    /// The rest of an include line, taken as the next line before the stream is read again.
+    std::string carried_text;
+    std::uint32_t conditional_depth = 0;
+    /// Distinct conditional depths in ascending order at which a line fix waits for #endif.
+    std::vector<std::uint32_t> pending_fixes;
+};
+
+/// The input at the bottom, the file being read on top. Pushing may move the frames, so a
+/// reference to a frame is taken again after every push.
+using IncludeStack = std::vector<IncludeFrame>;

@@ -1,0 +1,96 @@
+#include "expand/include_once.h"
+
+#include <cstdio>
+#include <new>
+
+#include "digest/sha1.h"
+#include "expand/run_state.h"
+#include "lines/line_directives.h"
+#include "path/path.h"
+
+namespace {
+
+char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// "__" + the file name with letters in capitals, digits kept and every other byte made '_',
+// then '_' and the 40 capital hex digits of the key's SHA-1 digest.
+std::string Guard_Name(const std::string& key) {
+    std::string file_name;
+    if (!CPath::Get_Filename(file_name, key)) throw std::bad_alloc();
+    std::string name = "__";
+    for (const char c : file_name) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool digit = c >= '0' && c <= '9';
+        name.push_back(letter ? Upper(c) : digit ? c : '_');
+    }
+    Sha1Digest digest;
+    digest.Init();
+    digest.Update(key.data(), key.size());
+    digest.Final();
+    const std::uint32_t* words = digest.Words();
+    char hex[41];
+    std::snprintf(hex, sizeof hex, "%08X%08X%08X%08X%08X", static_cast<unsigned>(words[0]),
+                  static_cast<unsigned>(words[1]), static_cast<unsigned>(words[2]),
+                  static_cast<unsigned>(words[3]), static_cast<unsigned>(words[4]));
+    name.push_back('_');
+    name.append(hex, 40);
+    return name;
+}
+
+}  // namespace
+
+OnceResult Apply_Include_Once(RunState& state) {
+    IncludeStack& stack = state.stack;
+    const IncludeFrame& frame = stack.back();
+    const std::size_t depth = stack.size();
+    const bool verbose = state.options.verbose && depth > 1;
+    const int indent = static_cast<int>(4 * (depth - 1));
+
+    std::string key = frame.path;
+    if (!CPath::Is_Absolute(key) && !CPath::To_Absolute(key)) {
+        std::fputs("error: CPath::To_Absolute() failed\n", state.console_err);
+        return OnceResult::failed;
+    }
+    if (kFileNamesIgnoreCase) {
+        for (char& c : key) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    OutputStream& output = state.output;
+    GuardTable& guards = state.guards;
+    const auto found = guards.by_key.find(key);
+    if (found != guards.by_key.end()) {
+        if (verbose) {
+            std::fprintf(state.console_out, "%*sskipping '%s' (resolved as '%s')\n", indent, "",
+                         frame.display_name, frame.path);
+        }
+        const char* guard = found->second->c_str();
+        output.Print("#ifndef %s\n", guard);
+        output.Print("#error \"include once error: file '%s' is not included\"\n",
+                     Escape_C_String(frame.display_name, state.display_scratch));
+        output.Print("#endif // !%s\n", guard);
+        stack.pop_back();
+        return OnceResult::skipped;
+    }
+
+    if (verbose) {
+        std::fprintf(state.console_out, "%*srecursing to '%s' (resolved as '%s')\n", indent, "",
+                     frame.display_name, frame.path);
+    }
+    std::string name = Guard_Name(key);
+    if (guards.names.count(name) != 0) {
+        std::fprintf(state.console_err, "warning: file guard collision: %s\n", name.c_str());
+        while (guards.names.count(name) != 0) name.push_back('_');
+    }
+    const std::string& guard = *guards.names.insert(std::move(name)).first;
+    guards.by_key.emplace(std::move(key), &guard);
+    output.Print("#ifndef %s\n", guard.c_str());
+    output.Print("#define %s\n", guard.c_str());
+    output.Print("#else // !%s\n", guard.c_str());
+    output.Print("#error \"include once error: file '%s' is already included\"\n",
+                 Escape_C_String(frame.display_name, state.display_scratch));
+    output.Print("#endif // !%s\n", guard.c_str());
+    return OnceResult::guarded;
+}

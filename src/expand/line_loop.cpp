@@ -1,0 +1,171 @@
+#include "expand/line_loop.h"
+
+#include <cstring>
+
+#include "expand/comment_strip.h"
+#include "expand/include_directive.h"
+#include "expand/include_once.h"
+#include "expand/run_state.h"
+#include "lines/conditionals.h"
+#include "lines/follow_line_directive.h"
+#include "lines/line_directives.h"
+
+namespace {
+
+enum class Opened { ready, skipped, failed };
+enum class Leave { top, end_of_file, failed };
+enum class Handled { next_line, top, failed };
+
+// Bytes that can start a directive, a comment or a literal. A line without any of them, outside
+// a block comment, has nothing to analyse and is copied as it is.
+struct SyntaxBytes {
+    bool table[256] = {};
+    constexpr SyntaxBytes() : table() {
+        table[static_cast<unsigned char>('#')] = true;
+        table[static_cast<unsigned char>('/')] = true;
+        table[static_cast<unsigned char>('"')] = true;
+        table[static_cast<unsigned char>('\'')] = true;
+    }
+};
+constexpr SyntaxBytes kSyntaxBytes;
+
+bool Has_Syntax(const std::string& line) {
+    for (const char c : line) {
+        if (kSyntaxBytes.table[static_cast<unsigned char>(c)]) return true;
+    }
+    return false;
+}
+
+Opened Open_Top(RunState& state) {
+    IncludeFrame& frame = state.stack.back();
+    const std::size_t depth = state.stack.size();
+    if (!frame.file.Open(frame.path)) {
+        std::fprintf(state.console_err, "error: failed to open '%s'\n", frame.path);
+        return Opened::failed;
+    }
+    // Reading the file being written would chase its own growth.
+    if (Same_File(Get_File_Identity(frame.file.Stream()), state.output_identity)) {
+        std::fprintf(state.console_err, "error: failed to open '%s': it is the output file\n",
+                     frame.path);
+        return Opened::failed;
+    }
+    frame.line_counter = 1;
+    // A byte order mark is only valid at the very start of the joined text, so only the first
+    // input's keeps it.
+    if (frame.file.Skip_Byte_Order_Mark() && state.input_index == 0 && depth == 1) {
+        state.output.Write("\xEF\xBB\xBF", 3);
+    }
+    const Options& options = state.options;
+    if (options.include_once && (state.input_index != 0 || depth > 1)) {
+        switch (Apply_Include_Once(state)) {
+            case OnceResult::skipped: return Opened::skipped;
+            case OnceResult::failed: return Opened::failed;
+            case OnceResult::guarded: break;
+        }
+    } else if (options.verbose && depth > 1) {
+        std::fprintf(state.console_out, "%*srecursing to '%s' (resolved as '%s')\n",
+                     static_cast<int>(4 * (depth - 1)), "", frame.display_name, frame.path);
+    }
+    Write_Opening_Line_Directive(frame, depth, options, state.output, state.display_scratch);
+    return Opened::ready;
+}
+
+Handled Handle_Line(RunState& state, IncludeFrame& frame) {
+    const std::string& line = state.line;
+    OutputStream& output = state.output;
+    if (!frame.in_block_comment && !Has_Syntax(line)) {
+        output.Write_Line(line);
+        return Handled::next_line;
+    }
+    if (!Strip_Comments(line, frame.in_block_comment, state.analysis, state.offsets)) {
+        std::fprintf(state.console_err, "error: '%s' line %u: failed to strip comments\n",
+                     frame.path, frame.line_counter - 1);
+        return Handled::failed;
+    }
+    const std::string& analysis = state.analysis;
+    if (std::memchr(analysis.data(), '#', analysis.size()) == nullptr) {
+        output.Write_Line(line);
+    } else if (Is_If_Directive(analysis)) {
+        ++frame.conditional_depth;
+        output.Write_Line(line);
+    } else if (Is_Endif_Directive(analysis)) {
+        if (Close_Conditional(frame, line, output, state.console_err) == EndifAction::restart) {
+            return Handled::top;
+        }
+        output.Write_Line(line);
+    } else if (Follow_Line_Directive(frame, analysis, line, state.options.follow_line_directives,
+                                     state.pool, state.console_err)) {
+        output.Write_Line(line);
+    } else {
+        switch (Handle_Include(state)) {
+            case IncludeResult::expanded: return Handled::top;
+            case IncludeResult::failed: return Handled::failed;
+            case IncludeResult::not_include:
+            case IncludeResult::unrecognised: output.Write_Line(line); break;
+        }
+    }
+    return Handled::next_line;
+}
+
+// Takes the lines of the top frame until its file ends or another frame must be looked at.
+Leave Take_Lines(RunState& state) {
+    IncludeFrame& frame = state.stack.back();
+    for (;;) {
+        if (frame.carried_text.empty()) {
+            if (frame.file.At_End()) return Leave::end_of_file;
+            if (!frame.file.Read_Line(state.line)) {
+                std::fprintf(state.console_err, "error: failed to read '%s'\n", frame.path);
+                return Leave::failed;
+            }
+            // The empty piece after the last line feed is not a line.
+            if (state.line.empty() && frame.file.At_End()) return Leave::end_of_file;
+        } else {
+            state.line.swap(frame.carried_text);
+            frame.carried_text.clear();
+        }
+        ++frame.line_counter;
+        switch (Handle_Line(state, frame)) {
+            case Handled::next_line: break;
+            // An include may have pushed a frame, so `frame` is not touched again.
+            case Handled::top: return Leave::top;
+            case Handled::failed: return Leave::failed;
+        }
+    }
+}
+
+[[nodiscard]] bool Close_Top(RunState& state) {
+    IncludeFrame& frame = state.stack.back();
+    Check_End_Of_File(frame, state.console_err);
+    if (frame.file.Failed()) {
+        std::fprintf(state.console_err, "error: I/O error while reading '%s'\n", frame.path);
+        return false;
+    }
+    state.stack.pop_back();
+    return true;
+}
+
+}  // namespace
+
+bool Expand_Input(RunState& state) {
+    IncludeStack& stack = state.stack;
+    for (;;) {
+        if (stack.empty()) return true;
+        if (!stack.back().file.Is_Open()) {
+            switch (Open_Top(state)) {
+                case Opened::failed: return false;
+                case Opened::skipped: continue;
+                case Opened::ready: break;
+            }
+        } else {
+            Write_Resume_Line_Directive(stack.back(), stack.size(), state.options, state.output,
+                                        state.display_scratch);
+        }
+        switch (Take_Lines(state)) {
+            case Leave::failed: return false;
+            case Leave::top: break;
+            case Leave::end_of_file:
+                if (!Close_Top(state)) return false;
+                break;
+        }
+    }
+}

@@ -1,0 +1,112 @@
+#include "expand/line_reader.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "expand/text_file.h"
+
+LineReader::~LineReader() {
+    Close();
+}
+
+LineReader::LineReader(LineReader&& other) noexcept {
+    *this = std::move(other);
+}
+
+LineReader& LineReader::operator=(LineReader&& other) noexcept {
+    if (this != &other) {
+        Close();
+        file_ = std::exchange(other.file_, nullptr);
+        buffer_ = std::move(other.buffer_);
+        begin_ = other.begin_;
+        end_ = other.end_;
+        drained_ = other.drained_;
+        at_end_ = other.at_end_;
+        failed_ = other.failed_;
+    }
+    return *this;
+}
+
+void LineReader::Close() {
+    // Nothing was written through this stream, so the result of closing says nothing.
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+bool LineReader::Open(const char* path) {
+    FILE* file = Open_Text_For_Reading(path);
+    if (file == nullptr) return false;
+    Adopt(file);
+    return true;
+}
+
+void LineReader::Adopt(FILE* file) {
+    Close();
+    if (!buffer_) buffer_.reset(new char[kCapacity]);
+    file_ = file;
+    begin_ = end_ = 0;
+    drained_ = at_end_ = failed_ = false;
+}
+
+bool LineReader::Fill() {
+    if (drained_ || failed_) return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    const std::size_t count = std::fread(buffer_.get() + end_, 1, kCapacity - end_, file_);
+    end_ += count;
+    if (count == 0) {
+        if (std::ferror(file_) != 0) {
+            failed_ = true;
+        } else {
+            drained_ = true;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool LineReader::Skip_Byte_Order_Mark() {
+    while (end_ - begin_ < 3 && Fill()) {
+    }
+    if (end_ - begin_ >= 3 && std::memcmp(buffer_.get() + begin_, "\xEF\xBB\xBF", 3) == 0) {
+        begin_ += 3;
+        return true;
+    }
+    return false;
+}
+
+bool LineReader::Read_Line(std::string& line) {
+    line.clear();
+    try {
+        for (;;) {
+            if (begin_ == end_ && !Fill()) {
+                if (failed_) return false;
+                // Like a stream read one character at a time: the end is seen only by a read
+                // that finds nothing more.
+                at_end_ = true;
+                return true;
+            }
+            const char* start = buffer_.get() + begin_;
+            const std::size_t available = end_ - begin_;
+            const void* feed = std::memchr(start, '\n', available);
+            if (feed == nullptr) {
+                line.append(start, available);
+                begin_ = end_;
+                continue;
+            }
+            const std::size_t length = static_cast<const char*>(feed) - start;
+            line.append(start, length);
+            begin_ += length + 1;
+            if (kReaderFoldsCarriageReturns && !line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+/// A text file read line by line through its own buffer, with the end-of-file and error
+/// indicators of a stream read one character at a time. Owns its stream; movable, not copyable.
+class LineReader {
+public:
+    LineReader() = default;
+    ~LineReader();
+    LineReader(LineReader&& other) noexcept;
+    LineReader& operator=(LineReader&& other) noexcept;
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    /// Opens `path` in text mode. False when it cannot be opened or is a directory; the caller
+    /// prints the error.
+    [[nodiscard]] bool Open(const char* path);
+    /// Takes over an already opened stream (used by tests).
+    void Adopt(FILE* file);
+    bool Is_Open() const { return file_ != nullptr; }
+    FILE* Stream() const { return file_; }
+
+    /// Consumes a UTF-8 byte order mark (EF BB BF) at the very start of the file; true when
+    /// there was one. Call once, right after opening.
+    bool Skip_Byte_Order_Mark();
+
+    /// Fills `line` with the next line, without its line feed; a carriage return before the
+    /// line feed is dropped. True when the line ended at a line feed or at the end of the
+    /// stream with no read error; false on a read error or when memory runs out. An empty line
+    /// with true is the end of the stream when `At_End` holds afterwards.
+    [[nodiscard]] bool Read_Line(std::string& line);
+
+    /// A read went past the last byte (the stream's end-of-file indicator).
+    bool At_End() const { return at_end_; }
+    /// A read failed (the stream's error indicator).
+    bool Failed() const { return failed_; }
+
+private:
+    /// Reads more bytes behind those still waiting; false when nothing more could be read.
+    bool Fill();
+    void Close();
+
+    static constexpr std::size_t kCapacity = 16 * 1024;
+    FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool drained_ = false;
+    bool at_end_ = false;
+    bool failed_ = false;
+};

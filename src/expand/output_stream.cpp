@@ -1,0 +1,70 @@
+#include "expand/output_stream.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+OutputStream::OutputStream(FILE* file) : file_(file), buffer_(new char[kCapacity]) {
+    if (file_ == nullptr) failed_ = true;
+}
+
+OutputStream::~OutputStream() {
+    if (file_ != nullptr) {
+        Flush();
+        std::fclose(file_);
+    }
+}
+
+void OutputStream::Flush() {
+    if (used_ == 0) return;
+    if (file_ == nullptr || std::fwrite(buffer_.get(), 1, used_, file_) != used_) failed_ = true;
+    used_ = 0;
+}
+
+void OutputStream::Write(const char* data, std::size_t size) {
+    if (size <= kCapacity - used_) {
+        std::memcpy(buffer_.get() + used_, data, size);
+        used_ += size;
+        return;
+    }
+    Flush();
+    if (size < kCapacity) {
+        std::memcpy(buffer_.get(), data, size);
+        used_ = size;
+        return;
+    }
+    // A very long line goes straight to the stream rather than through the buffer.
+    if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) failed_ = true;
+}
+
+void OutputStream::Print(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    va_list again;
+    va_copy(again, arguments);
+    const std::size_t room = kCapacity - used_;
+    const int length = std::vsnprintf(buffer_.get() + used_, room, format, arguments);
+    va_end(arguments);
+    if (length < 0) {
+        failed_ = true;
+    } else if (static_cast<std::size_t>(length) < room) {
+        used_ += static_cast<std::size_t>(length);
+    } else {
+        // Did not fit: format again into a string of the right size.
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        std::vsnprintf(&text[0], text.size(), format, again);
+        Write(text.data(), static_cast<std::size_t>(length));
+    }
+    va_end(again);
+}
+
+bool OutputStream::Close() {
+    if (file_ == nullptr) return false;
+    Flush();
+    // The stream's own buffer is flushed before its error indicator is tested, so a disk that
+    // fills during the last write is still reported, and so is a failing close.
+    if (std::fflush(file_) != 0 || std::ferror(file_) != 0) failed_ = true;
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+    return !failed_;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+/// The joined output: a buffered writer over one stream opened in text mode. Bytes are written
+/// whole, NUL bytes included. Write errors are remembered and reported once, by `Close`.
+class OutputStream {
+public:
+    /// Takes ownership of `file`, which may be null (then nothing is written and `Close` fails).
+    explicit OutputStream(FILE* file);
+    /// Closes the stream, if still open, without examining the result.
+    ~OutputStream();
+    OutputStream(const OutputStream&) = delete;
+    OutputStream& operator=(const OutputStream&) = delete;
+
+    void Write(const char* data, std::size_t size);
+    void Write(std::string_view text) { Write(text.data(), text.size()); }
+    void Put(char c) {
+        if (used_ == kCapacity) Flush();
+        buffer_[used_++] = c;
+    }
+    /// Writes `text` followed by a line feed.
+    void Write_Line(std::string_view text) {
+        Write(text);
+        Put('\n');
+    }
+    /// printf-style formatting into the output; arguments must not hold NUL-containing text
+    /// that has to be written whole (use `Write` for that).
+    void Print(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+
+    /// Hands the buffered bytes to the stream.
+    void Flush();
+    /// Flushes, tests the stream's error indicator and closes it. True when every byte was
+    /// written and the close succeeded. The caller prints the error.
+    [[nodiscard]] bool Close();
+
+    FILE* Stream() const { return file_; }
+
+private:
+    static constexpr std::size_t kCapacity = 64 * 1024;
+    FILE* file_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
+    bool failed_ = false;
+};
