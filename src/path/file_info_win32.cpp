@@ -1,0 +1,90 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+
+#include <cstring>
+#include <new>
+
+#include "path/file_info.h"
+
+namespace {
+
+bool Is_Letter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+/// Exactly a letter, ':' and a backslash.
+bool Is_Drive_Root(const char* name) {
+    return Is_Letter(name[0]) && name[1] == ':' && name[2] == '\\' && name[3] == '\0';
+}
+
+CFileTime Calendar_Time(const FILETIME& file_time) {
+    CFileTime time;
+    SYSTEMTIME fields;
+    if (!FileTimeToSystemTime(&file_time, &fields)) return time;
+    time.month = static_cast<std::int16_t>(fields.wMonth);
+    time.day = static_cast<std::int16_t>(fields.wDay);
+    time.year = static_cast<std::int16_t>(fields.wYear);
+    time.hour = static_cast<std::int16_t>(fields.wHour);
+    time.minute = static_cast<std::int16_t>(fields.wMinute);
+    time.second = static_cast<std::int16_t>(fields.wSecond);
+    return time;
+}
+
+}  // namespace
+
+CFileInfo::CFileInfo(const char* given) noexcept {
+    if (given != nullptr) {
+        try {
+            path = given;
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+    }
+    const char* name = path.empty() ? "." : path.c_str();
+
+    WIN32_FIND_DATAA data;
+    const HANDLE search = FindFirstFileA(name, &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    } else {
+        // A drive root has no directory entry of its own, so the search finds nothing; it is
+        // recognised by its full form ("C:", "\" and "C:/" can all stand for "C:\").
+        char full[4] = {'\0', '\0', '\0', '\0'};
+        const char* root = name;
+        if (GetFullPathNameA(name, static_cast<DWORD>(sizeof full), full, nullptr) == 3 &&
+            full[3] == '\0' && Is_Drive_Root(full)) {
+            root = full;
+        }
+        if (!Is_Drive_Root(root)) {
+            valid = true;  // the answer is complete: nothing is there
+            return;
+        }
+        // A root always counts as existing, with zero size and times; even a drive that is not
+        // there gets the failure value, whose bits include the directory bit.
+        std::memset(&data, 0, sizeof data);
+        data.dwFileAttributes = GetFileAttributesA(root);
+    }
+
+    exists = true;
+    if (_access(name, 6) == 0) {
+        access = 3;
+    } else if (_access(name, 2) == 0) {
+        access = 1;
+    } else if (_access(name, 4) == 0) {
+        access = 2;
+    }
+    if (_access(name, 2) == 0) permissions += 2;
+    if (_access(name, 4) == 0) permissions += 5;
+    is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    creation_time = Calendar_Time(data.ftCreationTime);
+    last_access_time = Calendar_Time(data.ftLastAccessTime);
+    last_write_time = Calendar_Time(data.ftLastWriteTime);
+    valid = creation_time.year >= 0 && last_access_time.year >= 0 && last_write_time.year >= 0;
+}
