@@ -1,0 +1,102 @@
+#include "lines/follow_line_directive.h"
+
+#include <climits>
+#include <string>
+
+namespace {
+
+// The "C" locale classes, without the locale lookup.
+bool Is_Space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool Is_Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t Skip_Space(std::string_view text, std::size_t p) {
+    while (p < text.size() && Is_Space(text[p])) ++p;
+    return p;
+}
+
+// Position of the first double quote at or after `from`; a backslash hides the byte behind it.
+std::size_t Find_Quote(std::string_view text, std::size_t from) {
+    std::size_t p = from;
+    while (p < text.size()) {
+        if (text[p] == '"') return p;
+        p += (text[p] == '\\' && p + 1 < text.size()) ? 2 : 1;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+bool Is_Line_Directive(std::string_view text) {
+    // sscanf stops at a NUL byte. A NUL matches no part of the pattern either, so the match
+    // below fails at the same place without looking for one.
+    std::size_t p = Skip_Space(text, 0);
+    if (p == text.size() || text[p] != '#') return false;
+    p = Skip_Space(text, p + 1);
+    if (text.substr(p, 4) != "line") return false;
+    // %u skips whitespace, then takes an optional sign, and needs a digit to convert anything.
+    p = Skip_Space(text, p + 4);
+    if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
+    return p < text.size() && Is_Digit(text[p]);
+}
+
+LineDirective Parse_Line_Directive(std::string_view analysis) {
+    LineDirective result;
+    const std::size_t end = analysis.size();
+    std::size_t p = Skip_Space(analysis, 0);
+    if (p == end || analysis[p] != '#') return result;
+    p = Skip_Space(analysis, p + 1);
+    if (end - p < 5 || analysis.substr(p, 4) != "line" || !Is_Space(analysis[p + 4])) {
+        return result;
+    }
+    p = Skip_Space(analysis, p + 5);
+
+    std::uint32_t number = 0;
+    for (; p < end && Is_Digit(analysis[p]); ++p) {
+        const std::uint64_t next = std::uint64_t{number} * 10 + (analysis[p] - '0');
+        if (next > UINT32_MAX) ++result.overflows;
+        number = static_cast<std::uint32_t>(next);
+    }
+    result.number = number;
+
+    // Anything glued to the number ends the directive; only whitespace may lead to a name.
+    if (p == end || !Is_Space(analysis[p])) {
+        result.accepted = true;
+        return result;
+    }
+    p = Skip_Space(analysis, p);
+    if (p == end) return result;
+    if (analysis[p] == '"') {
+        const std::size_t close = Find_Quote(analysis, p + 1);
+        if (close == std::string_view::npos) return result;
+        result.name = analysis.substr(p + 1, close - (p + 1));
+        result.accepted = true;
+        return result;
+    }
+    result.accepted = Find_Quote(analysis, p) != std::string_view::npos;
+    return result;
+}
+
+bool Follow_Line_Directive(IncludeFrame& frame, std::string_view analysis,
+                           std::string_view source_line, bool follow, StringPool& pool, FILE* err) {
+    if (!Is_Line_Directive(analysis)) return false;
+    const LineDirective directive = Parse_Line_Directive(analysis);
+
+    // The warnings come whether or not the directive is followed.
+    const unsigned line = frame.line_counter - 1;
+    const int shown = source_line.size() > INT_MAX ? INT_MAX : static_cast<int>(source_line.size());
+    for (unsigned i = 0; i < directive.overflows; ++i) {
+        std::fprintf(err, "warning: '%s' line %u: integral constant overflow: '%.*s'\n", frame.path,
+                     line, shown, source_line.data());
+    }
+
+    if (directive.accepted && follow) {
+        frame.line_counter = directive.number;
+        if (!directive.name.empty()) frame.display_name = pool.Add(directive.name).c_str();
+    }
+    return true;
+}
