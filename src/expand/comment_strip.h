@@ -15,3 +15,8 @@ constexpr std::uint32_t kCommentMarker = 0xFFFFFFFFu;
 /// caller prints the error.
 [[nodiscard]] bool Strip_Comments(std::string_view line, bool& in_block_comment,
                                   std::string& analysis, std::vector<std::uint32_t>& offsets);
+
+/// The scan of `Strip_Comments` without the copy: updates `in_block_comment` and fails exactly
+/// as it would, and sets `has_hash` when the analysis copy would hold a '#'. Lines without one
+/// need no copy at all.
+[[nodiscard]] bool Check_Comments(std::string_view line, bool& in_block_comment, bool& has_hash);

@@ -1,10 +1,13 @@
 #include "expand/line_loop.h"
 
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "expand/comment_strip.h"
 #include "expand/include_directive.h"
 #include "expand/include_once.h"
+#include "expand/plain_lines.h"
 #include "expand/run_state.h"
 #include "lines/conditionals.h"
 #include "lines/follow_line_directive.h"
@@ -16,24 +19,15 @@ enum class Opened { ready, skipped, failed };
 enum class Leave { top, end_of_file, failed };
 enum class Handled { next_line, top, failed };
 
-// Bytes that can start a directive, a comment or a literal. A line without any of them, outside
-// a block comment, has nothing to analyse and is copied as it is.
-struct SyntaxBytes {
-    bool table[256] = {};
-    constexpr SyntaxBytes() : table() {
-        table[static_cast<unsigned char>('#')] = true;
-        table[static_cast<unsigned char>('/')] = true;
-        table[static_cast<unsigned char>('"')] = true;
-        table[static_cast<unsigned char>('\'')] = true;
-    }
-};
-constexpr SyntaxBytes kSyntaxBytes;
-
-bool Has_Syntax(const std::string& line) {
-    for (const char c : line) {
-        if (kSyntaxBytes.table[static_cast<unsigned char>(c)]) return true;
-    }
-    return false;
+// Copies the plain lines waiting in the top frame's read buffer in one piece.
+void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
+    const std::string_view waiting = frame.file.Waiting();
+    std::uint32_t lines = 0;
+    const std::size_t size = Plain_Lines(waiting, lines);
+    if (size == 0) return;
+    output.Write(waiting.data(), size);
+    frame.file.Skip_Lines(size);
+    frame.line_counter += lines;
 }
 
 Opened Open_Top(RunState& state) {
@@ -58,9 +52,12 @@ Opened Open_Top(RunState& state) {
     const Options& options = state.options;
     if (options.include_once && (state.input_index != 0 || depth > 1)) {
         switch (Apply_Include_Once(state)) {
-            case OnceResult::skipped: return Opened::skipped;
-            case OnceResult::failed: return Opened::failed;
-            case OnceResult::guarded: break;
+            case OnceResult::skipped:
+                return Opened::skipped;
+            case OnceResult::failed:
+                return Opened::failed;
+            case OnceResult::guarded:
+                break;
         }
     } else if (options.verbose && depth > 1) {
         std::fprintf(state.console_out, "%*srecursing to '%s' (resolved as '%s')\n",
@@ -70,22 +67,31 @@ Opened Open_Top(RunState& state) {
     return Opened::ready;
 }
 
-Handled Handle_Line(RunState& state, IncludeFrame& frame) {
-    const std::string& line = state.line;
+Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text) {
     OutputStream& output = state.output;
-    if (!frame.in_block_comment && !Has_Syntax(line)) {
-        output.Write_Line(line);
-        return Handled::next_line;
-    }
-    if (!Strip_Comments(line, frame.in_block_comment, state.analysis, state.offsets)) {
+    // Only a line whose analysis copy holds a '#' can be a directive, so the copy is made for
+    // those alone; the others need just the scan, for the comment state and the literal check.
+    bool in_block_comment = frame.in_block_comment;
+    bool has_hash = false;
+    if (!Check_Comments(text, in_block_comment, has_hash)) {
         std::fprintf(state.console_err, "error: '%s' line %u: failed to strip comments\n",
                      frame.path, frame.line_counter - 1);
         return Handled::failed;
     }
+    if (!has_hash) {
+        frame.in_block_comment = in_block_comment;
+        output.Write_Line(text);
+        return Handled::next_line;
+    }
+    // The directive steps work on the line in the run's line buffer.
+    if (text.data() != state.line.data()) state.line.assign(text.data(), text.size());
+    const std::string& line = state.line;
+    // The same scan as above, so it succeeds too.
+    if (!Strip_Comments(line, frame.in_block_comment, state.analysis, state.offsets)) {
+        return Handled::failed;
+    }
     const std::string& analysis = state.analysis;
-    if (std::memchr(analysis.data(), '#', analysis.size()) == nullptr) {
-        output.Write_Line(line);
-    } else if (Is_If_Directive(analysis)) {
+    if (Is_If_Directive(analysis)) {
         ++frame.conditional_depth;
         output.Write_Line(line);
     } else if (Is_Endif_Directive(analysis)) {
@@ -98,10 +104,14 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame) {
         output.Write_Line(line);
     } else {
         switch (Handle_Include(state)) {
-            case IncludeResult::expanded: return Handled::top;
-            case IncludeResult::failed: return Handled::failed;
+            case IncludeResult::expanded:
+                return Handled::top;
+            case IncludeResult::failed:
+                return Handled::failed;
             case IncludeResult::not_include:
-            case IncludeResult::unrecognised: output.Write_Line(line); break;
+            case IncludeResult::unrecognised:
+                output.Write_Line(line);
+                break;
         }
     }
     return Handled::next_line;
@@ -111,24 +121,30 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame) {
 Leave Take_Lines(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     for (;;) {
+        std::string_view text;
         if (frame.carried_text.empty()) {
+            Copy_Plain_Lines(frame, state.output);
             if (frame.file.At_End()) return Leave::end_of_file;
-            if (!frame.file.Read_Line(state.line)) {
+            if (!frame.file.Read_Line(text, state.line)) {
                 std::fprintf(state.console_err, "error: failed to read '%s'\n", frame.path);
                 return Leave::failed;
             }
             // The empty piece after the last line feed is not a line.
-            if (state.line.empty() && frame.file.At_End()) return Leave::end_of_file;
+            if (text.empty() && frame.file.At_End()) return Leave::end_of_file;
         } else {
             state.line.swap(frame.carried_text);
             frame.carried_text.clear();
+            text = state.line;
         }
         ++frame.line_counter;
-        switch (Handle_Line(state, frame)) {
-            case Handled::next_line: break;
+        switch (Handle_Line(state, frame, text)) {
+            case Handled::next_line:
+                break;
             // An include may have pushed a frame, so `frame` is not touched again.
-            case Handled::top: return Leave::top;
-            case Handled::failed: return Leave::failed;
+            case Handled::top:
+                return Leave::top;
+            case Handled::failed:
+                return Leave::failed;
         }
     }
 }
@@ -152,17 +168,22 @@ bool Expand_Input(RunState& state) {
         if (stack.empty()) return true;
         if (!stack.back().file.Is_Open()) {
             switch (Open_Top(state)) {
-                case Opened::failed: return false;
-                case Opened::skipped: continue;
-                case Opened::ready: break;
+                case Opened::failed:
+                    return false;
+                case Opened::skipped:
+                    continue;
+                case Opened::ready:
+                    break;
             }
         } else {
             Write_Resume_Line_Directive(stack.back(), stack.size(), state.options, state.output,
                                         state.display_scratch);
         }
         switch (Take_Lines(state)) {
-            case Leave::failed: return false;
-            case Leave::top: break;
+            case Leave::failed:
+                return false;
+            case Leave::top:
+                break;
             case Leave::end_of_file:
                 if (!Close_Top(state)) return false;
                 break;

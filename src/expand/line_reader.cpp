@@ -79,6 +79,22 @@ bool LineReader::Skip_Byte_Order_Mark() {
     return false;
 }
 
+bool LineReader::Read_Line(std::string_view& line, std::string& storage) {
+    const char* start = buffer_.get() + begin_;
+    const void* feed = begin_ < end_ ? std::memchr(start, '\n', end_ - begin_) : nullptr;
+    if (feed == nullptr) {
+        // The line runs past the buffered bytes, or none are left: read it the long way.
+        const bool read = Read_Line(storage);
+        line = storage;
+        return read;
+    }
+    std::size_t length = static_cast<const char*>(feed) - start;
+    begin_ += length + 1;
+    if (kReaderFoldsCarriageReturns && length > 0 && start[length - 1] == '\r') --length;
+    line = std::string_view(start, length);
+    return true;
+}
+
 bool LineReader::Read_Line(std::string& line) {
     line.clear();
     try {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 /// A text file read line by line through its own buffer, with the end-of-file and error
 /// indicators of a stream read one character at a time. Owns its stream; movable, not copyable.
@@ -33,6 +34,16 @@ public:
     /// stream with no read error; false on a read error or when memory runs out. An empty line
     /// with true is the end of the stream when `At_End` holds afterwards.
     [[nodiscard]] bool Read_Line(std::string& line);
+    /// `Read_Line` without the copy where it can be spared: when the whole line is already in
+    /// the buffer, `line` points there and stays valid until the next read from this file;
+    /// otherwise the line is assembled in `storage` and `line` points to that.
+    [[nodiscard]] bool Read_Line(std::string_view& line, std::string& storage);
+
+    /// The bytes read from the file and not yet handed out as lines.
+    std::string_view Waiting() const { return {buffer_.get() + begin_, end_ - begin_}; }
+    /// Passes over the first `count` bytes of `Waiting()`, which must end with a line feed, as
+    /// if they had been read as lines.
+    void Skip_Lines(std::size_t count) { begin_ += count; }
 
     /// A read went past the last byte (the stream's end-of-file indicator).
     bool At_End() const { return at_end_; }

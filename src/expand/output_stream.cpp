@@ -5,7 +5,12 @@
 #include <string>
 
 OutputStream::OutputStream(FILE* file) : file_(file), buffer_(new char[kCapacity]) {
-    if (file_ == nullptr) failed_ = true;
+    if (file_ == nullptr) {
+        failed_ = true;
+        return;
+    }
+    // Our own buffer is the only one needed: a second one below it would split each write.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 OutputStream::~OutputStream() {
@@ -22,11 +27,18 @@ void OutputStream::Flush() {
 }
 
 void OutputStream::Write(const char* data, std::size_t size) {
-    if (size <= kCapacity - used_) {
+    const std::size_t room = kCapacity - used_;
+    if (size <= room) {
         std::memcpy(buffer_.get() + used_, data, size);
         used_ += size;
         return;
     }
+    // The buffer is filled to the brim first, so the stream is handed whole buffers, which it
+    // passes on in one system call each.
+    std::memcpy(buffer_.get() + used_, data, room);
+    used_ = kCapacity;
+    data += room;
+    size -= room;
     Flush();
     if (size < kCapacity) {
         std::memcpy(buffer_.get(), data, size);

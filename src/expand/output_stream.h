@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -24,6 +25,13 @@ public:
     }
     /// Writes `text` followed by a line feed.
     void Write_Line(std::string_view text) {
+        // Nearly every line fits in what is left of the buffer.
+        if (text.size() < kCapacity - used_) {
+            std::memcpy(buffer_.get() + used_, text.data(), text.size());
+            used_ += text.size();
+            buffer_[used_++] = '\n';
+            return;
+        }
         Write(text);
         Put('\n');
     }

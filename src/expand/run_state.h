@@ -18,6 +18,15 @@
 struct RunState {
     RunState(const Options& options, OutputStream& output, FILE* console_out, FILE* console_err)
         : options(options), output(output), console_out(console_out), console_err(console_err) {}
+    RunState(const RunState&) = delete;
+    RunState& operator=(const RunState&) = delete;
+    /// A run that fails deep in an include chain leaves every frame open. They are closed newest
+    /// first: the C library looks a stream up in its list of open streams, newest at the head,
+    /// when closing it, so closing oldest first costs time in the square of the depth (minutes
+    /// for some ten thousand frames).
+    ~RunState() {
+        while (!stack.empty()) stack.pop_back();
+    }
 
     const Options& options;
     OutputStream& output;
