@@ -1,18 +1,23 @@
+#include <share.h>
+
 #include <cstdio>
 
 #include "expand/text_file.h"
 
+// Text mode is asked for by name ("t"), so a program-wide binary default cannot switch it off.
+//
+// fopen_s would open the files unshared. The output being written must stay open for reading,
+// and an input open for writing must stay readable, or reading the output as an include fails
+// as a sharing violation instead of being refused as the output file. Hence _fsopen with the
+// sharing spelled out: others may read the output while it is written, but not write it.
+
 FILE* Open_Text_For_Reading(const char* path) {
-    FILE* file = nullptr;
     // Text mode folds CR LF into LF and ends the file at a Ctrl-Z byte.
-    if (fopen_s(&file, path, "r") != 0) return nullptr;
-    return file;
+    return _fsopen(path, "rt", _SH_DENYNO);
 }
 
 FILE* Open_Text_For_Writing(const char* path) {
-    FILE* file = nullptr;
-    if (fopen_s(&file, path, "w") != 0) return nullptr;
-    return file;
+    return _fsopen(path, "wt", _SH_DENYWR);
 }
 
 // The runtime's text mode has already folded every CR LF pair.
