@@ -1,0 +1,24 @@
+#ifndef FILTERS_GAUSSIAN_H
+#define FILTERS_GAUSSIAN_H
+
+#include "weights.h"
+
+#ifndef USE_BOX_FILTER
+inline float filter_row(__global const float* src, int x, int y, int width)
+{
+    float sum = 0.0f;
+    for (int i = -RADIUS; i <= RADIUS; ++i)
+        sum += WEIGHTS[i + RADIUS] * src[y * width + clamp_coordinate(x + i, width)];
+    return sum;
+}
+
+inline float filter_column(__global const float* src, int x, int y, int width, int height)
+{
+    float sum = 0.0f;
+    for (int i = -RADIUS; i <= RADIUS; ++i)
+        sum += WEIGHTS[i + RADIUS] * src[clamp_coordinate(y + i, height) * width + x];
+    return sum;
+}
+#endif
+
+#endif // FILTERS_GAUSSIAN_H
