@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,11 +24,28 @@ Parsed Parse(const std::vector<const char*>& args) {
     parsed.outcome = Parse_Options(static_cast<int>(argv.size()), argv.data(), parsed.options, err);
     std::rewind(err);
     char buffer[4096];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, err)) > 0)
+    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, err)) > 0;) {
         parsed.err.append(buffer, count);
+    }
     std::fclose(err);
     return parsed;
+}
+
+/// The words, each followed by a space.
+std::string Joined(const std::vector<const char*>& args) {
+    std::string text;
+    for (const char* arg : args) text += std::string(arg) + " ";
+    return text;
+}
+
+/// The switches as 0 and 1: verbose, fixup, with filename, follow, specify inputs, include once.
+std::string Flags(const Options& o) {
+    std::string flags;
+    for (bool on : {o.verbose, o.fixup_line_numbers, o.line_fixup_with_filename,
+                    o.follow_line_directives, o.specify_input_filenames, o.include_once}) {
+        flags += on ? '1' : '0';
+    }
+    return flags;
 }
 
 TEST(OptionsTest, UsageTextLayout) {
@@ -42,10 +61,10 @@ TEST(OptionsTest, UsageTextLayout) {
     for (std::size_t i = 4; i < lines.size(); ++i) {
         SCOPED_TRACE(lines[i]);
         const std::string& line = lines[i];
-        if (line[0] == ' ') {
+        if (line[0] == ' ') {  // a continued description
             EXPECT_EQ(line.find_first_not_of(' '), 42u);
         } else if (line.rfind("--no-line-number-fixup-with-filename|-nlnff", 0) == 0) {
-            EXPECT_EQ(line.find(" - "), line.find(' '));
+            EXPECT_EQ(line.find(" - "), line.find(' ')) << "too long for the column";
         } else {
             ASSERT_GT(line.size(), 42u);
             EXPECT_EQ(line.substr(39, 3), " - ");
@@ -54,137 +73,71 @@ TEST(OptionsTest, UsageTextLayout) {
 }
 
 TEST(OptionsTest, Outcomes) {
-    struct Case {
-        std::vector<const char*> args;
-        ParseOutcome outcome;
-        std::string err;  // "usage" stands for the usage text
+    const std::string unknown = "an unknown argument\n", missing = "missing value or " + unknown;
+    const ParseOutcome proceed = ParseOutcome::proceed, success = ParseOutcome::stop_success,
+                       failure = ParseOutcome::stop_failure;
+    // The arguments, the outcome and the standard error, where "usage" is the usage text.
+    const std::vector<std::tuple<std::vector<const char*>, ParseOutcome, std::string>> cases = {
+        // clang-format off
+        {{}, failure, "usage"}, {{"-h"}, success, "usage"}, {{"--help"}, success, "usage"},
+        {{"-i", "a.cl", "-h", "-zzz"}, success, "usage"},  // stops at help
+        {{"-zzz", "-h"}, failure, "error: argument '-zzz': " + unknown},
+        {{"-O", "out.cl", "-i", "a.cl"}, failure, "error: argument '-O': " + unknown},
+        {{"-o", "out.cl", "-i"}, failure, "error: argument '-i': " + missing},
+        {{"-i", "a.cl", "-o", "out.cl", "-V"}, failure, "error: argument '-V': " + missing},
+        {{"-o", "out.cl", "-i", "a.cl", "-v"}, proceed, ""},
+        {{"-i", "a.cl"}, failure, "usage"}, {{"-o", "out.cl"}, failure, "usage"},
+        // clang-format on
     };
-    const std::string usage = kUsageText;
-    const Case cases[] = {
-        {{}, ParseOutcome::stop_failure, "usage"},
-        {{"-h"}, ParseOutcome::stop_success, "usage"},
-        {{"--help"}, ParseOutcome::stop_success, "usage"},
-        {{"-i", "a.cl", "-h", "-zzz"}, ParseOutcome::stop_success, "usage"},
-        {{"-zzz", "-h"},
-         ParseOutcome::stop_failure,
-         "error: argument '-zzz': an unknown argument\n"},
-        {{"-o", "out.cl", "-i"},
-         ParseOutcome::stop_failure,
-         "error: argument '-i': missing value or an unknown argument\n"},
-        {{"-i", "a.cl", "-o", "out.cl", "extra"},
-         ParseOutcome::stop_failure,
-         "error: argument 'extra': missing value or an unknown argument\n"},
-        {{"-o", "out.cl", "-i", "a.cl", "-v"}, ParseOutcome::proceed, ""},
-        {{"-o", "-h", "-i", "a.cl"}, ParseOutcome::proceed, ""},
-        {{"-i", "a.cl"}, ParseOutcome::stop_failure, "usage"},
-        {{"-o", "out.cl"}, ParseOutcome::stop_failure, "usage"},
-        {{"--output=out.cl", "-i", "a.cl"},
-         ParseOutcome::stop_failure,
-         "error: argument '--output=out.cl': an unknown argument\n"},
-        {{"-O", "out.cl", "-i", "a.cl"},
-         ParseOutcome::stop_failure,
-         "error: argument '-O': an unknown argument\n"},
-        {{"-", "-o", "out.cl", "-i", "a.cl"},
-         ParseOutcome::stop_failure,
-         "error: argument '-': an unknown argument\n"},
-        {{"-i", "a.cl", "-o", "out.cl", "-V"},
-         ParseOutcome::stop_failure,
-         "error: argument '-V': missing value or an unknown argument\n"},
-    };
-    for (const Case& c : cases) {
-        std::string trace;
-        for (const char* arg : c.args) trace += std::string(arg) + " ";
-        SCOPED_TRACE(trace);
-        const Parsed parsed = Parse(c.args);
-        EXPECT_EQ(parsed.outcome, c.outcome);
-        EXPECT_EQ(parsed.err, c.err == "usage" ? usage : c.err);
+    for (const auto& [args, outcome, err] : cases) {
+        SCOPED_TRACE(Joined(args));
+        const Parsed parsed = Parse(args);
+        EXPECT_EQ(parsed.outcome, outcome);
+        EXPECT_EQ(parsed.err, err == "usage" ? std::string(kUsageText) : err);
     }
 }
 
-TEST(OptionsTest, DefaultsAndValues) {
-    const Parsed plain = Parse({"-i", "a.cl", "-o", "out.cl"});
-    ASSERT_EQ(plain.outcome, ParseOutcome::proceed);
-    const Options& o = plain.options;
-    EXPECT_STREQ(o.output_path, "out.cl");
-    ASSERT_EQ(o.input_paths.size(), 1u);
-    EXPECT_STREQ(o.input_paths[0], "a.cl");
-    EXPECT_TRUE(o.fixup_line_numbers);
-    EXPECT_TRUE(o.follow_line_directives);
-    EXPECT_FALSE(o.verbose || o.line_fixup_with_filename || o.specify_input_filenames ||
-                 o.include_once);
-    EXPECT_EQ(o.max_include_recurse, 300);
-
-    // Values are taken verbatim, whatever they look like.
-    const Parsed dash = Parse({"-o", "-v", "-i", "--input", "-i", "a.cl"});
-    ASSERT_EQ(dash.outcome, ParseOutcome::proceed);
-    EXPECT_STREQ(dash.options.output_path, "-v");
-    EXPECT_FALSE(dash.options.verbose);
-    ASSERT_EQ(dash.options.input_paths.size(), 2u);
-    EXPECT_STREQ(dash.options.input_paths[0], "--input");
-
-    const Parsed lists = Parse({"-I", "dir1", "--include-path", "dir2", "-ip", "dir3", "-i", "a",
-                                "--input", "b", "-i", "a", "-o", "x", "--output", "y"});
-    ASSERT_EQ(lists.outcome, ParseOutcome::proceed);
-    ASSERT_EQ(lists.options.include_paths.size(), 3u);
-    EXPECT_STREQ(lists.options.include_paths[0], "dir1");
-    EXPECT_STREQ(lists.options.include_paths[1], "dir2");
-    EXPECT_STREQ(lists.options.include_paths[2], "dir3");
-    ASSERT_EQ(lists.options.input_paths.size(), 3u);
-    EXPECT_STREQ(lists.options.input_paths[2], "a");
-    EXPECT_STREQ(lists.options.output_path, "y");
+TEST(OptionsTest, Values) {
+    // Taken verbatim, whatever they look like; inputs and include paths in order, the last output.
+    const Parsed p = Parse({"-o", "-h", "-I", "dir1", "--include-path", "dir2", "-ip", "dir3",
+                            "-i", "--input", "--input", "a", "-i", "-v", "--output", "y"});
+    ASSERT_EQ(p.outcome, ParseOutcome::proceed);
+    EXPECT_STREQ(p.options.output_path, "y");
+    EXPECT_EQ(Joined(p.options.include_paths), "dir1 dir2 dir3 ");
+    EXPECT_EQ(Joined(p.options.input_paths), "--input a -v ");
+    EXPECT_EQ(Flags(p.options), "010100") << "the defaults";
+    EXPECT_EQ(p.options.max_include_recurse, 300);
 }
 
 TEST(OptionsTest, MaxIncludeRecurseConvertsLikeAtol) {
-    const struct {
-        const char* value;
-        std::int32_t expected;
-    } cases[] = {
-        {"abc", 0},
-        {"1", 1},
-        {"7x", 7},
-        {" 12", 12},
-        {"-5", -5},
-        {"+9", 9},
-        {"0", 0},
-        {"99999999999", INT32_MAX},
-        {"-99999999999", INT32_MIN},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
+    const std::vector<std::pair<const char*, std::int32_t>> cases = {
+        {"abc", 0}, {"7x", 7}, {" 12", 12}, {"-5", -5}, {"+9", 9}, {"0", 0},
+        {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN}};
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(value);
         const Parsed parsed =
-            Parse({"-i", "a", "-o", "b", "-mir", "3", "--max-include-recurse", c.value});
+            Parse({"-i", "a", "-o", "b", "-mir", "3", "--max-include-recurse", value});
         ASSERT_EQ(parsed.outcome, ParseOutcome::proceed);
-        EXPECT_EQ(parsed.options.max_include_recurse, c.expected);
+        EXPECT_EQ(parsed.options.max_include_recurse, expected);
     }
 }
 
 TEST(OptionsTest, LastSwitchWins) {
-    const struct {
-        std::vector<const char*> switches;
-        bool fixup, with_filename, follow, specify, once;
-    } cases[] = {
-        {{"-lnff", "-nfln"}, false, true, true, false, false},
-        {{"-nfln", "-lnff"}, true, true, true, false, false},
-        {{"-lnff", "-nlnff"}, true, false, true, false, false},
-        {{"--no-fixup-line-numbers", "--fixup-line-numbers"}, true, false, true, false, false},
-        {{"-nfld", "-sif", "-io"}, true, false, false, true, true},
-        {{"-nfld", "-fld", "-sif", "-nsif", "-io", "-nio"}, true, false, true, false, false},
+    const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
+        // clang-format off
+        {{"-lnff", "-nfln"}, "001100"}, {{"-nfln", "-lnff"}, "011100"},  // -lnff: fixup too
+        {{"-lnff", "-nlnff"}, "010100"}, {{"-nfld", "-sif", "-io"}, "010011"},
+        {{"--no-fixup-line-numbers", "--fixup-line-numbers", "--verbose"}, "110100"},
+        {{"-nfld", "-fld", "-sif", "-nsif", "-io", "-nio"}, "010100"},
+        // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& [switches, expected] : cases) {
+        SCOPED_TRACE(Joined(switches));
         std::vector<const char*> args{"-i", "a", "-o", "b"};
-        std::string trace;
-        for (const char* s : c.switches) {
-            args.push_back(s);
-            trace += std::string(s) + " ";
-        }
-        SCOPED_TRACE(trace);
+        args.insert(args.end(), switches.begin(), switches.end());
         const Parsed parsed = Parse(args);
         ASSERT_EQ(parsed.outcome, ParseOutcome::proceed);
-        EXPECT_EQ(parsed.options.fixup_line_numbers, c.fixup);
-        EXPECT_EQ(parsed.options.line_fixup_with_filename, c.with_filename);
-        EXPECT_EQ(parsed.options.follow_line_directives, c.follow);
-        EXPECT_EQ(parsed.options.specify_input_filenames, c.specify);
-        EXPECT_EQ(parsed.options.include_once, c.once);
+        EXPECT_EQ(Flags(parsed.options), expected);
     }
 }
 

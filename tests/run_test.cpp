@@ -10,82 +10,6 @@ namespace {
 
 class RunTest : public TreeTest {};
 
-const char kBom[] = "\xEF\xBB\xBF";
-
-TEST_F(RunTest, JoinsInputsInOrder) {
-    const TreeCase cases[] = {
-        {"two inputs, no separator",
-         {{"a.cl", "a1\na2\n"}, {"b.cl", "b1\n"}},
-         {"-i", "a.cl", "-i", "b.cl", "-o", "out.txt"},
-         "a1\na2\nb1\n"},
-        {"an input named twice is joined twice",
-         {{"a.cl", "a\n"}},
-         {"-i", "a.cl", "-o", "out.txt", "-i", "a.cl"},
-         "a\na\n"},
-        {"empty file, final line without feed, two feeds at the end",
-         {{"e.cl", ""}, {"n.cl", "x\ny"}, {"f.cl", "z\n\n"}},
-         {"-i", "e.cl", "-i", "n.cl", "-i", "f.cl", "-o", "out.txt"},
-         "x\ny\nz\n\n"},
-        {"CR LF read as LF, lone CR kept",
-         {{"w.cl", "a\r\nb\rc\r\n"}},
-         {"-i", "w.cl", "-o", "out.txt"},
-         "a\nb\rc\n"},
-        {"NUL bytes are written whole",
-         {{"z.cl", std::string("a\0b\n\0\n", 6)}},
-         {"-i", "z.cl", "-o", "out.txt"},
-         std::string("a\0b\n\0\n", 6)},
-        {"comments and literals pass unchanged",
-         {{"c.cl", "x /* a\n b */ y // \"q\n'#' \"/*\"\n"}},
-         {"-i", "c.cl", "-o", "out.txt"},
-         "x /* a\n b */ y // \"q\n'#' \"/*\"\n"},
-        {"the first input's byte order mark leads the output, later ones are dropped",
-         {{"a.cl", std::string(kBom) + "a\n"}, {"b.cl", std::string(kBom) + "b\n"}},
-         {"-i", "a.cl", "-i", "b.cl", "-i", "a.cl", "-o", "out.txt"},
-         std::string(kBom) + "a\nb\na\n"},
-        {"a byte order mark after the start is text",
-         {{"a.cl", std::string("a\n") + kBom + "\n"}},
-         {"-i", "a.cl", "-o", "out.txt"},
-         std::string("a\n") + kBom + "\n"},
-    };
-    for (const TreeCase& c : cases) Check(c);
-}
-
-TEST_F(RunTest, ErrorsEndTheRunAndKeepTheOutput) {
-    const TreeCase cases[] = {
-        {"a missing second input",
-         {{"a.cl", "a\n"}},
-         {"-i", "a.cl", "-i", "missing.cl", "-o", "out.txt"},
-         "a\n",
-         "error: failed to open 'missing.cl'\n",
-         -1},
-        {"a directory as input",
-         {{"dir/x.h", "x\n"}},
-         {"-i", "dir", "-o", "out.txt"},
-         "",
-         "error: failed to open 'dir'\n",
-         -1},
-        {"an unterminated literal",
-         {{"a.cl", "one\n\"two\nthree\n"}, {"b.cl", "b\n"}},
-         {"-i", "a.cl", "-i", "b.cl", "-o", "out.txt"},
-         "one\n",
-         "error: 'a.cl' line 2: failed to strip comments\n",
-         -1},
-        {"a literal opened inside a finished block comment line",
-         {{"a.cl", "/* x\n*/ it's\n"}},
-         {"-i", "a.cl", "-o", "out.txt"},
-         "/* x\n",
-         "error: 'a.cl' line 2: failed to strip comments\n",
-         -1},
-        {"an output that cannot be created",
-         {{"a.cl", "a\n"}},
-         {"-i", "a.cl", "-o", "missing/out.txt"},
-         "",
-         "error: failed to open 'missing/out.txt' for writing\n",
-         -1},
-    };
-    for (const TreeCase& c : cases) Check(c);
-}
-
 TEST_F(RunTest, AnInputThatIsTheOutputIsNeverTruncated) {
     Write("a.cl", "keep me\n");
     Write("b.cl", "b\n");
@@ -98,7 +22,7 @@ TEST_F(RunTest, AnInputThatIsTheOutputIsNeverTruncated) {
     r = Run_Tool({"-i", "b.cl", "-i", "new.cl", "-o", "new.cl"});
     EXPECT_EQ(r.status, -1);
     EXPECT_EQ(r.err, "error: failed to open 'new.cl': it is the output file\n");
-    EXPECT_EQ(Read("new.cl"), "b\n");
+    EXPECT_EQ(Read("new.cl"), As_Written("b\n"));
 }
 
 TEST_F(RunTest, VerboseMessagesAndHelp) {
@@ -132,16 +56,97 @@ TEST_F(RunTest, WriteErrorAtTheEndIsReported) {
     EXPECT_EQ(r.err, "error: I/O error while writing '/dev/full'\n");
 }
 
-TEST_F(RunTest, HugeSingleLine) {
-    // 50 MB without a line feed: read and written whole, in bounded steps.
-    std::string line(50 * 1024 * 1024, 'x');
-    line[1000] = '#';
-    Write("big.cl", line);
-    const RunResult r = Run_Tool({"-i", "big.cl", "-o", "out.txt"});
+TEST_F(RunTest, RecursionLimit) {
+    // f0.cl includes f1.h, which includes f2.h, and so on.
+    auto chain = [this](int files, const std::string& folder) {
+        for (int i = 0; i < files; ++i) {
+            const std::string name = folder + "/f" + std::to_string(i) + (i == 0 ? ".cl" : ".h");
+            Write(name,
+                  i + 1 < files ? "#include \"f" + std::to_string(i + 1) + ".h\"\n" : "end\n");
+        }
+    };
+    chain(300, "ok");
+    RunResult r = Run_Tool({"-nfln", "-i", "ok/f0.cl", "-o", "out.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    chain(301, "deep");
+    r = Run_Tool({"-nfln", "-i", "deep/f0.cl", "-o", "out.txt"});
+    EXPECT_EQ(r.status, -1);
+    EXPECT_EQ(
+        r.err,
+        Expand("error: '{root}{/}deep{/}f299.h' line 1: maximum include recursion exceeded\n"));
+
+    r = Run_Tool({"-nfln", "-mir", "0", "-i", "deep/f0.cl", "-o", "out.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    r = Run_Tool({"-mir", "1", "-i", "ok/f0.cl", "-o", "out.txt"});
+    EXPECT_EQ(r.status, -1);
+    EXPECT_EQ(r.err, "error: 'ok/f0.cl' line 1: maximum include recursion exceeded\n");
+}
+
+TEST_F(RunTest, VerboseRecursionIsIndented) {
+    Write("a.cl", "#include \"b.h\"\n#include \"b.h\"\n");
+    Write("b.h", "#include \"inc/c.h\"\n");
+    Write("inc/c.h", "c\n");
+    const RunResult r = Run_Tool({"-v", "-i", "a.cl", "-o", "out.txt"});
     EXPECT_EQ(r.status, 0);
-    const std::string out = Read("out.txt");
-    EXPECT_EQ(out.size(), line.size() + 1);
-    EXPECT_TRUE(out.compare(0, line.size(), line) == 0);
+    const std::string banner = "Quillfold 1.01 (built " + std::string(__DATE__) + ")\n\n";
+    EXPECT_EQ(r.out, Expand(banner +
+                            "loading 'a.cl' ...\n"
+                            "    recursing to 'b.h' (resolved as '{root}{/}b.h')\n"
+                            "        recursing to 'inc/c.h' (resolved as '{root}{/}inc{/}c.h')\n"
+                            "    recursing to 'b.h' (resolved as '{root}{/}b.h')\n"
+                            "        recursing to 'inc/c.h' (resolved as '{root}{/}inc{/}c.h')\n"));
+}
+
+TEST_F(RunTest, LineNumbersInMessages) {
+    // An include that cannot be resolved reports the line number the directive before it set,
+    // and always names the file's path.
+    const struct {
+        const char* directive;
+        const char* line;
+        const char* warnings;
+    } cases[] = {
+        {"#line 100 \"gen.cl\"", "100", ""},
+        {"# line 100", "100", ""},
+        {"#  line\t100", "100", ""},
+        {"#line100", "2", ""},
+        {"#line 100 ", "2", ""},
+        {"#line 100 // note", "2", ""},
+        {"#line 100 /* note */", "2", ""},
+        {"#line 100 file.cl", "2", ""},
+        {"#line 12abc", "12", ""},
+        {"#line -3", "0", ""},
+        {"#LINE 100", "2", ""},
+        {"# 100 \"gen.cl\"", "2", ""},
+        {"#line 4294967295", "4294967295", ""},
+        {"#line 4294967296", "0",
+         "warning: 'a.cl' line 1: integral constant overflow: '#line 4294967296'\n"},
+        {"#line 99999999999", "1215752191",
+         "warning: 'a.cl' line 1: integral constant overflow: '#line 99999999999'\n"
+         "warning: 'a.cl' line 1: integral constant overflow: '#line 99999999999'\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.directive);
+        Write("a.cl", std::string(c.directive) + "\n#include \"missing.h\"\n");
+        const RunResult r = Run_Tool({"-i", "a.cl", "-o", "out.txt"});
+        EXPECT_EQ(r.status, -1);
+        EXPECT_EQ(r.err, std::string(c.warnings) + "error: 'a.cl' line " + c.line +
+                             ": failed to resolve include of 'missing.h': file not found\n");
+    }
+    // An unterminated name is an unterminated literal, which ends the run before the line is
+    // looked at as a directive.
+    Write("a.cl", "#line 100 \"unterminated\n");
+    RunResult r = Run_Tool({"-i", "a.cl", "-o", "out.txt"});
+    EXPECT_EQ(r.status, -1);
+    EXPECT_EQ(r.err, "error: 'a.cl' line 1: failed to strip comments\n");
+
+    // The overflow warning comes even when directives are not followed.
+    Write("a.cl", "#line 4294967296\n");
+    r = Run_Tool({"-nfld", "-i", "a.cl", "-o", "out.txt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "warning: 'a.cl' line 1: integral constant overflow: '#line 4294967296'\n");
+    EXPECT_EQ(Read("out.txt"), As_Written("#line 4294967296\n"));
 }
 
 }  // namespace

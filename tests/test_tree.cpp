@@ -31,6 +31,20 @@ void Replace_All(std::string& text, const std::string& from, const std::string& 
 
 }  // namespace
 
+std::string As_Written(const std::string& text) {
+    std::string written = text;
+    Replace_All(written, "\n", kOutputLineEnd);
+    return written;
+}
+
+std::string Guard_Key(const std::string& path) {
+    std::string key = path;
+    if (kWindows) {
+        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
 std::string Read_File(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
@@ -101,6 +115,11 @@ RunResult TreeTest::Run_Tool(const std::vector<std::string>& args) const {
 std::string TreeTest::Expand(const std::string& text) const {
     std::string expanded = text;
     Replace_All(expanded, "{root}", root_);
+    std::string slashed_root = root_;
+    for (char& c : slashed_root) {
+        if (c == '\\') c = '/';
+    }
+    Replace_All(expanded, "{slashed root}", slashed_root);
     Replace_All(expanded, "{/}", std::string(1, static_cast<char>(fs::path::preferred_separator)));
     return expanded;
 }
@@ -108,7 +127,7 @@ std::string TreeTest::Expand(const std::string& text) const {
 void TreeTest::Check(const TreeCase& c) {
     SCOPED_TRACE(c.name);
     // Each case gets a folder of its own, so the cases of one table cannot see each other.
-    std::string folder = c.name;
+    std::string folder = std::to_string(++cases_checked_) + "-" + c.name.substr(0, 50);
     for (char& ch : folder) {
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '-';
     }
@@ -121,7 +140,7 @@ void TreeTest::Check(const TreeCase& c) {
     for (const std::string& arg : c.args) args.push_back(Expand(arg));
     const RunResult result = Run_Tool(args);
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(Read("out.txt"), Expand(c.output));
+    EXPECT_EQ(Read("out.txt"), As_Written(Expand(c.output)));
     EXPECT_EQ(result.err, Expand(c.err));
     if (!c.out.empty()) {
         EXPECT_EQ(result.out, Expand(c.out));
