@@ -67,31 +67,34 @@ Opened Open_Top(RunState& state) {
     return Opened::ready;
 }
 
+Handled Strip_Failed(const RunState& state, const IncludeFrame& frame) {
+    std::fprintf(state.console_err, "error: '%s' line %u: failed to strip comments\n", frame.path,
+                 frame.line_counter - 1);
+    return Handled::failed;
+}
+
 Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text) {
     OutputStream& output = state.output;
-    // Only a line whose analysis copy holds a '#' can be a directive, so the copy is made for
-    // those alone; the others need just the scan, for the comment state and the literal check.
-    bool in_block_comment = frame.in_block_comment;
-    bool has_hash = false;
-    if (!Check_Comments(text, in_block_comment, has_hash)) {
-        std::fprintf(state.console_err, "error: '%s' line %u: failed to strip comments\n",
-                     frame.path, frame.line_counter - 1);
-        return Handled::failed;
-    }
-    if (!has_hash) {
-        frame.in_block_comment = in_block_comment;
+    // A line without a '#' cannot be a directive: it needs only the scan, for the comment state
+    // and the literal check, not the analysis copy.
+    if (std::memchr(text.data(), '#', text.size()) == nullptr) {
+        bool has_hash = false;
+        if (!Check_Comments(text, frame.in_block_comment, has_hash)) {
+            return Strip_Failed(state, frame);
+        }
         output.Write_Line(text);
         return Handled::next_line;
     }
     // The directive steps work on the line in the run's line buffer.
     if (text.data() != state.line.data()) state.line.assign(text.data(), text.size());
     const std::string& line = state.line;
-    // The same scan as above, so it succeeds too.
     if (!Strip_Comments(line, frame.in_block_comment, state.analysis, state.offsets)) {
-        return Handled::failed;
+        return Strip_Failed(state, frame);
     }
     const std::string& analysis = state.analysis;
-    if (Is_If_Directive(analysis)) {
+    if (std::memchr(analysis.data(), '#', analysis.size()) == nullptr) {
+        output.Write_Line(line);
+    } else if (Is_If_Directive(analysis)) {
         ++frame.conditional_depth;
         output.Write_Line(line);
     } else if (Is_Endif_Directive(analysis)) {
