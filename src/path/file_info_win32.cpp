@@ -8,9 +8,8 @@
 #include <windows.h>
 
 #include <cstring>
-#include <new>
 
-#include "path/file_info.h"
+#include "path/file_entry.h"
 
 namespace {
 
@@ -38,16 +37,7 @@ CFileTime Calendar_Time(const FILETIME& file_time) {
 
 }  // namespace
 
-CFileInfo::CFileInfo(const char* given) noexcept {
-    if (given != nullptr) {
-        try {
-            path = given;
-        } catch (const std::bad_alloc&) {
-            return;
-        }
-    }
-    const char* name = path.empty() ? "." : path.c_str();
-
+bool Look_Up_Entry(const char* name, FileEntry& entry) {
     WIN32_FIND_DATAA data;
     const HANDLE search = FindFirstFileA(name, &data);
     if (search != INVALID_HANDLE_VALUE) {
@@ -62,8 +52,7 @@ CFileInfo::CFileInfo(const char* given) noexcept {
             root = full;
         }
         if (!Is_Drive_Root(root)) {
-            valid = true;  // the answer is complete: nothing is there
-            return;
+            return false;
         }
         // A root always counts as existing, with zero size and times; even a drive that is not
         // there gets the failure value, whose bits include the directory bit.
@@ -71,20 +60,14 @@ CFileInfo::CFileInfo(const char* given) noexcept {
         data.dwFileAttributes = GetFileAttributesA(root);
     }
 
-    exists = true;
-    if (_access(name, 6) == 0) {
-        access = 3;
-    } else if (_access(name, 2) == 0) {
-        access = 1;
-    } else if (_access(name, 4) == 0) {
-        access = 2;
-    }
-    if (_access(name, 2) == 0) permissions += 2;
-    if (_access(name, 4) == 0) permissions += 5;
-    is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    creation_time = Calendar_Time(data.ftCreationTime);
-    last_access_time = Calendar_Time(data.ftLastAccessTime);
-    last_write_time = Calendar_Time(data.ftLastWriteTime);
-    valid = creation_time.year >= 0 && last_access_time.year >= 0 && last_write_time.year >= 0;
+    entry.is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.creation_time = Calendar_Time(data.ftCreationTime);
+    entry.last_access_time = Calendar_Time(data.ftLastAccessTime);
+    entry.last_write_time = Calendar_Time(data.ftLastWriteTime);
+    return true;
+}
+
+bool May_Access(const char* name, AccessMode mode) {
+    return _access(name, static_cast<int>(mode)) == 0;
 }
