@@ -101,13 +101,9 @@ struct CopySink {
     }
 };
 
-// Only notes whether the analysis copy would hold a '#'.
-struct HashSink {
-    bool found = false;
-
-    void Run(std::string_view line, std::size_t from, std::size_t to) {
-        if (!found) found = std::memchr(line.data() + from, '#', to - from) != nullptr;
-    }
+// Keeps nothing: the scan alone follows comments and finds unterminated literals.
+struct NoSink {
+    void Run(std::string_view, std::size_t, std::size_t) {}
     void Comment() {}
 };
 
@@ -121,9 +117,7 @@ bool Strip_Comments(std::string_view line, bool& in_block_comment, std::string& 
     return Scan(line, in_block_comment, sink);
 }
 
-bool Check_Comments(std::string_view line, bool& in_block_comment, bool& has_hash) {
-    HashSink sink;
-    const bool scanned = Scan(line, in_block_comment, sink);
-    has_hash = sink.found;
-    return scanned;
+bool Check_Comments(std::string_view line, bool& in_block_comment) {
+    NoSink sink;
+    return Scan(line, in_block_comment, sink);
 }

@@ -16,7 +16,6 @@ constexpr std::uint32_t kCommentMarker = 0xFFFFFFFFu;
 [[nodiscard]] bool Strip_Comments(std::string_view line, bool& in_block_comment,
                                   std::string& analysis, std::vector<std::uint32_t>& offsets);
 
-/// The scan of `Strip_Comments` without the copy: updates `in_block_comment` and fails exactly
-/// as it would, and sets `has_hash` when the analysis copy would hold a '#'. Lines without one
-/// need no copy at all.
-[[nodiscard]] bool Check_Comments(std::string_view line, bool& in_block_comment, bool& has_hash);
+/// The scan of `Strip_Comments` without the copy, for lines that cannot hold a directive:
+/// updates `in_block_comment` and fails exactly as it would.
+[[nodiscard]] bool Check_Comments(std::string_view line, bool& in_block_comment);

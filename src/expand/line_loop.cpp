@@ -78,8 +78,7 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
     // A line without a '#' cannot be a directive: it needs only the scan, for the comment state
     // and the literal check, not the analysis copy.
     if (std::memchr(text.data(), '#', text.size()) == nullptr) {
-        bool has_hash = false;
-        if (!Check_Comments(text, frame.in_block_comment, has_hash)) {
+        if (!Check_Comments(text, frame.in_block_comment)) {
             return Strip_Failed(state, frame);
         }
         output.Write_Line(text);
