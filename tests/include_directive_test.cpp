@@ -38,12 +38,12 @@ TEST(IncludeDirectiveTest, Recognition) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        bool in_comment = false;
+        ScanState state;
         std::string analysis;
         std::vector<std::uint32_t> offsets;
         // A line that cannot be stripped ends the run before recognition; the recognizer alone
         // must still refuse it.
-        if (!Strip_Comments(c.line, in_comment, analysis, offsets)) analysis = c.line;
+        if (!Strip_Comments(c.line, state, analysis, offsets)) analysis = c.line;
         IncludeSyntax syntax;
         ASSERT_EQ(Recognize_Include(analysis, syntax), c.shape);
         if (c.shape != IncludeShape::include) continue;

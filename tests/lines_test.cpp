@@ -85,7 +85,7 @@ TEST(FollowLineDirectiveTest, ParsesAcceptedAndRejectedShapes) {
         {"#line 99999999999 x", false, 1215752191u, "", 2},
         {"#line100", false, 0, "", 0},
         {"#LINE 100", false, 0, "", 0},
-        {"#line 100 ", false, 100, "", 0},
+        {"#line 100 ", true, 100, "", 0},
         {"#line 100 file.cl", false, 100, "", 0},
         {"#line 100 \"unterminated", false, 100, "", 0},
         {"#line 5 \"a\\\"", false, 5, "", 0},

@@ -51,8 +51,8 @@ public:
             case 1: Same(Plain() + "\rx" + Plain()); break;  // a lone carriage return is text
             case 2: Same(Plain() + " / " + Plain()); break;
             case 3: Same(Plain() + "\"q#/*\"" + Plain()); break;
-            case 4: Same(Plain() + "'#'" + Plain()); break;
-            case 9: Same(Plain() + "'x'" + Plain()); break;
+            case 4: Same(Plain() + " '#'" + Plain()); break;
+            case 9: Same(Plain() + " 'x'" + Plain()); break;
             case 5: Same(Plain() + "// #include \"missing.h\""); break;
             case 6: Same("#define D" + std::to_string(number_) + " 1"); break;
             case 7: {  // a block comment over plain-looking lines and a directive

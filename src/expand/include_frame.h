@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "expand/comment_strip.h"
 #include "expand/line_reader.h"
 
 /// One file being expanded. Owns its stream and its carried text; the names point into the
@@ -19,12 +20,17 @@ struct IncludeFrame {
     LineReader file;
     /// Number of the next line to be taken; 1 right after opening.
     std::uint32_t line_counter = 1;
-    bool in_block_comment = false;
+    /// What the last analysed line left open: a comment, a literal, a splice.
+    ScanState scan;
     /// The rest of an include line, taken as the next line before the stream is read again.
     std::string carried_text;
     std::uint32_t conditional_depth = 0;
-    /// Distinct conditional depths in ascending order at which a line fix waits for #endif.
-    std::vector<std::uint32_t> pending_fixes;
+    /// The blocks from depth 1 to this one enclose an expanded include: each owes a line fix at
+    /// its #else, #elif and #endif.
+    std::uint32_t pending_fixes = 0;
+    /// A directive that owes a line fix goes on through backslash-newlines: the fix follows its
+    /// last line.
+    bool fix_after_directive = false;
 };
 
 /// The input at the bottom, the file being read on top. Pushing may move the frames, so a

@@ -63,7 +63,8 @@ Opened Open_Top(RunState& state) {
         std::fprintf(state.console_out, "%*srecursing to '%s' (resolved as '%s')\n",
                      static_cast<int>(4 * (depth - 1)), "", frame.display_name, frame.path);
     }
-    Write_Opening_Line_Directive(frame, depth, options, state.output, state.display_scratch);
+    Write_Opening_Line_Directive(frame, depth, state.input_index == 0, options, state.output,
+                                 state.display_scratch);
     return Opened::ready;
 }
 
@@ -73,21 +74,34 @@ Handled Strip_Failed(const RunState& state, const IncludeFrame& frame) {
     return Handled::failed;
 }
 
+// Writes a directive line that owes a line fix: with its marker when it is the directive's last
+// line, or as it is when a backslash-newline carries the directive on (the fix then follows the
+// line that ends it).
+Handled Write_Fixed_Directive(IncludeFrame& frame, std::string_view line, OutputStream& output) {
+    if (frame.scan.spliced) {
+        frame.fix_after_directive = true;
+        output.Write_Line(line);
+        return Handled::next_line;
+    }
+    frame.fix_after_directive = false;
+    Write_Fix_Marker(frame, line, output);
+    return Handled::top;
+}
+
 Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text) {
     OutputStream& output = state.output;
-    // A line without a '#' cannot be a directive: it needs only the scan, for the comment state
-    // and the literal check, not the analysis copy.
-    if (std::memchr(text.data(), '#', text.size()) == nullptr) {
-        if (!Check_Comments(text, frame.in_block_comment)) {
-            return Strip_Failed(state, frame);
-        }
+    // A line that continues a logical line, or holds no '#', cannot be a directive: it needs
+    // only the scan, for what it leaves open and the literal check, not the analysis copy.
+    if (!frame.scan.Directive_Possible() || std::memchr(text.data(), '#', text.size()) == nullptr) {
+        if (!Check_Comments(text, frame.scan)) return Strip_Failed(state, frame);
+        if (frame.fix_after_directive) return Write_Fixed_Directive(frame, text, output);
         output.Write_Line(text);
         return Handled::next_line;
     }
     // The directive steps work on the line in the run's line buffer.
     if (text.data() != state.line.data()) state.line.assign(text.data(), text.size());
     const std::string& line = state.line;
-    if (!Strip_Comments(line, frame.in_block_comment, state.analysis, state.offsets)) {
+    if (!Strip_Comments(line, frame.scan, state.analysis, state.offsets)) {
         return Strip_Failed(state, frame);
     }
     const std::string& analysis = state.analysis;
@@ -97,9 +111,12 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
         ++frame.conditional_depth;
         output.Write_Line(line);
     } else if (Is_Endif_Directive(analysis)) {
-        if (Close_Conditional(frame, line, output, state.console_err) == EndifAction::restart) {
-            return Handled::top;
+        if (Close_Conditional(frame, state.console_err)) {
+            return Write_Fixed_Directive(frame, line, output);
         }
+        output.Write_Line(line);
+    } else if (Is_Else_Directive(analysis)) {
+        if (Branch_Needs_Fix(frame)) return Write_Fixed_Directive(frame, line, output);
         output.Write_Line(line);
     } else if (Follow_Line_Directive(frame, analysis, line, state.options.follow_line_directives,
                                      state.pool, state.console_err)) {
@@ -125,7 +142,7 @@ Leave Take_Lines(RunState& state) {
     for (;;) {
         std::string_view text;
         if (frame.carried_text.empty()) {
-            Copy_Plain_Lines(frame, state.output);
+            if (frame.scan.At_Rest()) Copy_Plain_Lines(frame, state.output);
             if (frame.file.At_End()) return Leave::end_of_file;
             if (!frame.file.Read_Line(text, state.line)) {
                 std::fprintf(state.console_err, "error: failed to read '%s'\n", frame.path);

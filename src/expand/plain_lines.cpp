@@ -22,10 +22,10 @@ unsigned Count_Bits(unsigned mask) {
 #endif
 
 #if !QUILLFOLD_SSE2
-// A byte that can start a directive, a comment or a literal, or a carriage return, which the
-// reader may have to drop.
+// A byte that can start a directive, a comment or a literal, a backslash, which may continue the
+// line, or a carriage return, which the reader may have to drop.
 bool Is_Stop(char c) {
-    return c == '#' || c == '/' || c == '"' || c == '\'' || c == '\r';
+    return c == '#' || c == '/' || c == '"' || c == '\'' || c == '\\' || c == '\r';
 }
 #endif
 
@@ -48,10 +48,11 @@ std::size_t Plain_Lines(std::string_view text, std::uint32_t& lines) {
         for (; i + 16 <= limit; i += 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + i));
             const __m128i stops =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('#')),
-                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('/'))),
-                             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
-                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\''))),
+                _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('#')),
+                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('/'))),
+                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
+                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\'')))),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')),
                                           _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
             stop = static_cast<unsigned>(_mm_movemask_epi8(stops));
             if (stop != 0) break;

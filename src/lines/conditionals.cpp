@@ -1,6 +1,5 @@
 #include "lines/conditionals.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -45,6 +44,12 @@ void Warn_Mismatched(const IncludeFrame& frame, FILE* err) {
                  frame.path);
 }
 
+// The keyword ends the copy or is followed by a byte that ends the word.
+bool Is_Keyword(std::string_view word, std::string_view keyword) {
+    return Starts_With(word, keyword) &&
+           (word.size() == keyword.size() || !Is_Alnum(word[keyword.size()]));
+}
+
 }  // namespace
 
 bool Is_If_Directive(std::string_view analysis) {
@@ -57,52 +62,52 @@ bool Is_If_Directive(std::string_view analysis) {
 bool Is_Endif_Directive(std::string_view analysis) {
     std::string_view word;
     if (!Directive_Word(analysis, word)) return false;
-    constexpr std::string_view keyword = "endif";
-    return Starts_With(word, keyword) &&
-           (word.size() == keyword.size() || !Is_Alnum(word[keyword.size()]));
+    return Is_Keyword(word, "endif");
+}
+
+bool Is_Else_Directive(std::string_view analysis) {
+    std::string_view word;
+    if (!Directive_Word(analysis, word)) return false;
+    return Is_Keyword(word, "else") || Is_Keyword(word, "elif") || Is_Keyword(word, "elifdef") ||
+           Is_Keyword(word, "elifndef");
 }
 
 void Register_Pending_Fix(IncludeFrame& includer) {
-    const std::uint32_t depth = includer.conditional_depth;
-    if (depth == 0) return;
-    auto& fixes = includer.pending_fixes;
-    const auto at = std::lower_bound(fixes.begin(), fixes.end(), depth);
-    if (at == fixes.end() || *at != depth) fixes.insert(at, depth);
+    // The text pasted into the block shifts the numbering of everything after it. A fix is due
+    // after each enclosing block, since a compiler that skips an outer block never sees the
+    // fixes of the inner ones.
+    if (includer.conditional_depth > includer.pending_fixes) {
+        includer.pending_fixes = includer.conditional_depth;
+    }
 }
 
-EndifAction Close_Conditional(IncludeFrame& frame, std::string_view source_line,
-                              OutputStream& output, FILE* err) {
+bool Close_Conditional(IncludeFrame& frame, FILE* err) {
     if (frame.conditional_depth == 0) {
         Warn_Mismatched(frame, err);
-    } else {
-        --frame.conditional_depth;
+        return false;
     }
-    // The depth of the block just closed; an unmatched #endif counts as closing depth 1.
-    const std::uint32_t key = frame.conditional_depth + 1;
-    auto& fixes = frame.pending_fixes;
-    const auto at = std::lower_bound(fixes.begin(), fixes.end(), key);
-    if (at == fixes.end() || *at != key) return EndifAction::write_line;
+    // The blocks that owe a fix are the outermost ones, so the block just closed owes one
+    // exactly when all the open blocks did.
+    const bool due = frame.pending_fixes == frame.conditional_depth;
+    --frame.conditional_depth;
+    if (due) --frame.pending_fixes;
+    return due;
+}
 
-    // A backslash may continue the directive onto the next line, where a suffix would break it;
-    // the fix waits for a later #endif at the same depth.
-    if (source_line.find('\\') != std::string_view::npos) {
-        const unsigned line = frame.line_counter - 1;
-        std::fprintf(err, "warning: '%s' line %u: multiline endif while line number fix pending\n",
-                     frame.path, line);
-        return EndifAction::write_line;
-    }
-    fixes.erase(at);
+bool Branch_Needs_Fix(const IncludeFrame& frame) {
+    return frame.conditional_depth > 0 && frame.pending_fixes == frame.conditional_depth;
+}
+
+void Write_Fix_Marker(const IncludeFrame& frame, std::string_view source_line,
+                      OutputStream& output) {
     output.Write(source_line);
-    // A directive inside a block comment would be ignored: close the comment here, and the
-    // resumption reopens it for the next line.
-    if (frame.in_block_comment) output.Write(" */", 3);
+    if (frame.scan.mode == ScanState::Mode::block_comment) output.Write(" */", 3);
     output.Write(" // about to fix after-include-line\n");
-    return EndifAction::restart;
 }
 
 void Check_End_Of_File(const IncludeFrame& frame, FILE* err) {
     if (frame.conditional_depth != 0) Warn_Mismatched(frame, err);
-    if (!frame.pending_fixes.empty()) {
+    if (frame.pending_fixes != 0) {
         std::fprintf(err,
                      "warning: unresolved line number fixes after conditional includes in '%s': "
                      "line numbers may not match source\n",

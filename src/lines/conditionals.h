@@ -14,19 +14,25 @@
 /// copy.
 [[nodiscard]] bool Is_Endif_Directive(std::string_view analysis);
 
-/// Records the includer's conditional depth, when above zero, as a pending line fix; the list
-/// stays ascending and holds each depth once.
+/// True when the analysis copy is an #else, #elif, #elifdef or #elifndef line.
+[[nodiscard]] bool Is_Else_Directive(std::string_view analysis);
+
+/// Records that every conditional block open in the includer encloses an expanded include.
 void Register_Pending_Fix(IncludeFrame& includer);
 
-enum class EndifAction {
-    write_line,  ///< the caller writes the source line unchanged
-    restart,     ///< the line was written with its fix marker; resume the frame
-};
+/// Closes a conditional block at an #endif line of `frame`, warning on `err` about an #endif
+/// without a block. True when a line fix is due after the directive.
+[[nodiscard]] bool Close_Conditional(IncludeFrame& frame, FILE* err);
 
-/// Closes a conditional block at the #endif line `source_line` of `frame`. Prints its warnings on
-/// `err`; writes the line itself when a deferred fix is due.
-[[nodiscard]] EndifAction Close_Conditional(IncludeFrame& frame, std::string_view source_line,
-                                            OutputStream& output, FILE* err);
+/// True when a line fix is due after an #else or #elif line of `frame`: an earlier branch of
+/// its block expanded an include. The fix after the #endif stays due.
+[[nodiscard]] bool Branch_Needs_Fix(const IncludeFrame& frame);
+
+/// Writes the last line of a directive that owes a line fix, with its marker; the caller then
+/// resumes the frame, which writes the fix. A block comment the line leaves open is closed
+/// first, so that the fix is read; the resumption reopens it.
+void Write_Fix_Marker(const IncludeFrame& frame, std::string_view source_line,
+                      OutputStream& output);
 
 /// The warnings about a file's conditionals and pending fixes when it ends, in that order.
 void Check_End_Of_File(const IncludeFrame& frame, FILE* err);

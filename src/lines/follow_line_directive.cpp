@@ -69,7 +69,11 @@ LineDirective Parse_Line_Directive(std::string_view analysis) {
         return result;
     }
     p = Skip_Space(analysis, p);
-    if (p == end) return result;
+    // Blanks, or a comment that stripping turned into them, end the directive as nothing would.
+    if (p == end) {
+        result.accepted = true;
+        return result;
+    }
     if (analysis[p] == '"') {
         const std::size_t close = Find_Quote(analysis, p + 1);
         if (close == std::string_view::npos) return result;

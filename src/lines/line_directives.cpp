@@ -44,16 +44,24 @@ void Append_Escaped(char c, std::string& out) {
 
 enum class Form { none, named, comment };
 
-// An input file is opened with a directive only when input names are asked for; an included file
-// whenever line numbers are fixed up, named or with the name behind a comment.
-Form Opening_Form(std::size_t depth, const Options& options) {
-    if (depth <= 1) return options.specify_input_filenames ? Form::named : Form::none;
+// An included file is opened with a directive whenever line numbers are fixed up, named or with
+// the name behind a comment.
+Form Included_Form(const Options& options) {
     if (!options.fixup_line_numbers) return Form::none;
     return options.line_fixup_with_filename ? Form::named : Form::comment;
 }
 
+// An input file is opened with a directive when input names are asked for. Every input but the
+// first also gets one where line numbers are fixed up, as an included file does: without it, its
+// lines would be numbered on from the end of the input before it.
+Form Opening_Form(std::size_t depth, bool first_input, const Options& options) {
+    if (depth > 1) return Included_Form(options);
+    if (options.specify_input_filenames) return Form::named;
+    return first_input ? Form::none : Included_Form(options);
+}
+
 Form Resume_Form(std::size_t depth, const Options& options) {
-    if (depth > 1) return Opening_Form(depth, options);
+    if (depth > 1) return Included_Form(options);
     if (options.specify_input_filenames) return Form::named;
     if (!options.fixup_line_numbers) return Form::none;
     // The file just left may have been named (-lnff); a comment form here would keep that name
@@ -90,10 +98,10 @@ const char* Display_Path(const char* display_name, std::string& scratch) {
     return scratch.c_str();
 }
 
-void Write_Opening_Line_Directive(const IncludeFrame& frame, std::size_t depth,
+void Write_Opening_Line_Directive(const IncludeFrame& frame, std::size_t depth, bool first_input,
                                   const Options& options, OutputStream& output,
                                   std::string& scratch) {
-    Write_Directive(Opening_Form(depth, options), 1, frame, output, scratch);
+    Write_Directive(Opening_Form(depth, first_input, options), 1, frame, output, scratch);
 }
 
 void Write_Resume_Line_Directive(const IncludeFrame& frame, std::size_t depth,
@@ -104,5 +112,5 @@ void Write_Resume_Line_Directive(const IncludeFrame& frame, std::size_t depth,
     // comment is reopened for the next line, unless that line reopens it itself.
     const std::string& next = frame.carried_text;
     const bool reopens_itself = next.size() >= 2 && next[0] == '/' && next[1] == '*';
-    if (frame.in_block_comment && !reopens_itself) output.Write("/*", 2);
+    if (frame.scan.mode == ScanState::Mode::block_comment && !reopens_itself) output.Write("/*", 2);
 }

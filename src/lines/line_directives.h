@@ -17,8 +17,9 @@ const char* Escape_C_String(const char* text, std::string& scratch);
 const char* Display_Path(const char* display_name, std::string& scratch);
 
 /// Writes the line directive due right after `frame` was opened (at stack depth `depth`, 1 for
-/// an input file), or nothing when the options call for none.
-void Write_Opening_Line_Directive(const IncludeFrame& frame, std::size_t depth,
+/// an input file; `first_input` for the first input's own frame), or nothing when the options
+/// call for none.
+void Write_Opening_Line_Directive(const IncludeFrame& frame, std::size_t depth, bool first_input,
                                   const Options& options, OutputStream& output,
                                   std::string& scratch);
 

@@ -1,11 +1,12 @@
 // Fuzz target: comment stripping and the #line test on arbitrary lines.
 //
 // The input is taken as the text of one file: it is cut at line feeds and every piece goes
-// through Strip_Comments, with the open block comment carried from line to line as the line
-// loop does. Checked: the scan without the copy agrees with it; the OffsetMap has one entry per
-// analysis byte, each the position of that very byte or the marker of a block comment's space,
-// with positions increasing and nothing but comments left out; an include found in the copy
-// maps back to its bytes in the line; and the #line test agrees with sscanf.
+// through Strip_Comments, with the scan state carried from line to line as the line loop does.
+// Checked: the scan without the copy agrees with it; the OffsetMap has one entry per analysis
+// byte, each the position of that very byte or the marker of a block comment's space, with
+// positions increasing; a line that the loop copies without a scan leaves the state alone; an
+// include found in the copy maps back to its bytes in the line; and the #line test agrees with
+// sscanf.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,35 +22,26 @@
 
 namespace {
 
-void Check_Offsets(std::string_view line, bool was_in_comment, bool in_comment,
-                   const std::string& analysis, const std::vector<std::uint32_t>& offsets) {
+// Every analysis byte is the source byte at its offset, or the space of a block comment;
+// positions only grow.
+void Check_Offsets(std::string_view line, const std::string& analysis,
+                   const std::vector<std::uint32_t>& offsets) {
     FUZZ_CHECK(offsets.size() == analysis.size());
-    // The next source position not yet accounted for: behind a comment carried in, if any.
-    std::size_t pos = 0;
-    if (was_in_comment) {
-        pos = line.find("*/");
-        if (pos == std::string_view::npos) {
-            FUZZ_CHECK(analysis.empty() && in_comment);
-            return;
-        }
-        pos += 2;
-    }
+    std::size_t next = 0;
     for (std::size_t i = 0; i < offsets.size(); ++i) {
         if (offsets[i] == kCommentMarker) {
-            FUZZ_CHECK(analysis[i] == ' ' && line.substr(pos, 2) == "/*");
-            pos = line.find("*/", pos + 2);
-            FUZZ_CHECK(pos != std::string_view::npos);
-            pos += 2;
-        } else {
-            FUZZ_CHECK(offsets[i] == pos && analysis[i] == line[pos]);
-            ++pos;
+            FUZZ_CHECK(analysis[i] == ' ');
+            continue;
         }
+        FUZZ_CHECK(offsets[i] >= next && offsets[i] < line.size());
+        FUZZ_CHECK(analysis[i] == line[offsets[i]]);
+        next = offsets[i] + 1;
     }
-    // What is left is a line comment or a block comment still open.
-    const std::string_view rest = line.substr(pos);
-    const bool open = rest.substr(0, 2) == "/*" && rest.find("*/", 2) == std::string_view::npos;
-    FUZZ_CHECK(rest.empty() || rest.substr(0, 2) == "//" || open);
-    FUZZ_CHECK(in_comment == open);
+}
+
+bool Same(const ScanState& a, const ScanState& b) {
+    return a.mode == b.mode && a.in_logical_line == b.in_logical_line && a.spliced == b.spliced &&
+           a.escape_pending == b.escape_pending;
 }
 
 void Check_Include(std::string_view analysis, const std::vector<std::uint32_t>& offsets,
@@ -64,21 +56,25 @@ void Check_Include(std::string_view analysis, const std::vector<std::uint32_t>& 
     FUZZ_CHECK(line[hash] == '#' && line[close] == (syntax.angle ? '>' : '"'));
 }
 
-void Check_Line(std::string_view line, bool& in_comment, std::string& analysis,
+void Check_Line(std::string_view line, ScanState& state, std::string& analysis,
                 std::vector<std::uint32_t>& offsets) {
-    const bool was_in_comment = in_comment;
-    bool scan_in_comment = in_comment;
-    const bool scanned = Check_Comments(line, scan_in_comment);
-    const bool stripped = Strip_Comments(line, in_comment, analysis, offsets);
+    const ScanState before = state;
+    ScanState scanned_state = state;
+    const bool scanned = Check_Comments(line, scanned_state);
+    const bool stripped = Strip_Comments(line, state, analysis, offsets);
     FUZZ_CHECK(scanned == stripped);
     if (stripped) {
-        FUZZ_CHECK(scan_in_comment == in_comment);
-        Check_Offsets(line, was_in_comment, in_comment, analysis, offsets);
+        FUZZ_CHECK(Same(scanned_state, state));
+        Check_Offsets(line, analysis, offsets);
         Check_Include(analysis, offsets, line);
+        // What the line loop copies without a scan must leave the state as it was.
+        if (before.At_Rest() && line.find_first_of("#/\"'\\\r") == std::string_view::npos) {
+            FUZZ_CHECK(Same(before, state));
+        }
     } else {
-        // Only an unterminated literal fails.
-        FUZZ_CHECK(line.find_first_of("\"'") != std::string_view::npos);
-        in_comment = false;
+        // Only a literal left open fails.
+        FUZZ_CHECK(line.find_first_of("\"'") != std::string_view::npos || before.Is_Literal());
+        state = ScanState{};
     }
     // The #line test takes any text, and is promised to agree with sscanf.
     for (const std::string_view text : {std::string_view(analysis), line}) {
@@ -95,11 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::string analysis = "stale";
     std::vector<std::uint32_t> offsets{1, 2, 3};
-    bool in_comment = false;
+    ScanState state;
     for (std::size_t begin = 0;;) {
         const std::size_t end = text.find('\n', begin);
-        Check_Line(text.substr(begin, end == std::string_view::npos ? end : end - begin),
-                   in_comment, analysis, offsets);
+        Check_Line(text.substr(begin, end == std::string_view::npos ? end : end - begin), state,
+                   analysis, offsets);
         if (end == std::string_view::npos) return 0;
         begin = end + 1;
     }
