@@ -1,4 +1,4 @@
-#include "expand/comment_strip.h"
+#include "scan/line_scan.h"
 
 #include <gtest/gtest.h>
 

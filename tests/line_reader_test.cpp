@@ -1,4 +1,4 @@
-#include "expand/line_reader.h"
+#include "io/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "expand/text_file.h"
+#include "io/text_file.h"
 #include "test_tree.h"
 
 namespace {

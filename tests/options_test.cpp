@@ -1,4 +1,4 @@
-#include "app/options.h"
+#include "app/command_line.h"
 
 #include <gtest/gtest.h>
 

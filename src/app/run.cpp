@@ -2,12 +2,12 @@
 
 #include <new>
 
-#include "app/options.h"
-#include "expand/include_directive.h"
+#include "app/command_line.h"
+#include "expand/include_resolution.h"
 #include "expand/line_loop.h"
-#include "expand/output_stream.h"
 #include "expand/run_state.h"
-#include "expand/text_file.h"
+#include "io/output_stream.h"
+#include "io/text_file.h"
 #include "path/file_identity.h"
 
 namespace {
@@ -53,9 +53,12 @@ int Run(int argc, const char* const* argv, FILE* out, FILE* err) {
     try {
         Options options;
         switch (Parse_Options(argc, argv, options, err)) {
-            case ParseOutcome::stop_success: return 0;
-            case ParseOutcome::stop_failure: return -1;
-            case ParseOutcome::proceed: break;
+            case ParseOutcome::stop_success:
+                return 0;
+            case ParseOutcome::stop_failure:
+                return -1;
+            case ParseOutcome::proceed:
+                break;
         }
         if (options.verbose) Print_Banner(out);
         // Opening the output truncates it: an input that is the same file would be lost.

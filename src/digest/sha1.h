@@ -5,7 +5,7 @@
 
 /// Standard SHA-1. Init, then Update any number of times, then Final; the result is H[0..4].
 class Sha1Digest {
-public:
+  public:
     void Init();
     /// Adds `length` bytes. False, changing nothing, once the digest is final.
     bool Update(const void* bytes, std::size_t length);
@@ -14,7 +14,7 @@ public:
     /// The five result words, first to last, valid after Final.
     const std::uint32_t* Words() const { return h_; }
 
-private:
+  private:
     void Process_Block(const unsigned char* block);
     void Add_Bits(std::uint32_t bits);
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "expand/comment_strip.h"
-#include "expand/line_reader.h"
+#include "io/line_reader.h"
+#include "scan/line_scan.h"
 
 /// One file being expanded. Owns its stream and its carried text; the names point into the
 /// argument vector or the string pool, which outlive every frame.

@@ -4,8 +4,7 @@
 #include <new>
 
 #include "digest/sha1.h"
-#include "expand/run_state.h"
-#include "lines/line_directives.h"
+#include "expand/line_numbering.h"
 #include "path/path.h"
 
 namespace {
@@ -41,16 +40,13 @@ std::string Guard_Name(const std::string& key) {
 
 }  // namespace
 
-OnceResult Apply_Include_Once(RunState& state) {
-    IncludeStack& stack = state.stack;
-    const IncludeFrame& frame = stack.back();
-    const std::size_t depth = stack.size();
-    const bool verbose = state.options.verbose && depth > 1;
+OnceResult Apply_Include_Once(const IncludeFrame& frame, std::size_t depth, OnceContext context) {
+    FILE* out = depth > 1 ? context.console_out : nullptr;
     const int indent = static_cast<int>(4 * (depth - 1));
 
     std::string key = frame.path;
     if (!CPath::Is_Absolute(key) && !CPath::To_Absolute(key)) {
-        std::fputs("error: CPath::To_Absolute() failed\n", state.console_err);
+        std::fputs("error: CPath::To_Absolute() failed\n", context.console_err);
         return OnceResult::failed;
     }
     if (kFileNamesIgnoreCase) {
@@ -58,30 +54,29 @@ OnceResult Apply_Include_Once(RunState& state) {
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         }
     }
-    OutputStream& output = state.output;
-    GuardTable& guards = state.guards;
+    OutputStream& output = context.output;
+    GuardTable& guards = context.guards;
     const auto found = guards.by_key.find(key);
     if (found != guards.by_key.end()) {
-        if (verbose) {
-            std::fprintf(state.console_out, "%*sskipping '%s' (resolved as '%s')\n", indent, "",
+        if (out != nullptr) {
+            std::fprintf(out, "%*sskipping '%s' (resolved as '%s')\n", indent, "",
                          frame.display_name, frame.path);
         }
         const char* guard = found->second->c_str();
         output.Print("#ifndef %s\n", guard);
         output.Print("#error \"include once error: file '%s' is not included\"\n",
-                     Escape_C_String(frame.display_name, state.display_scratch));
+                     Escape_C_String(frame.display_name, context.scratch));
         output.Print("#endif // !%s\n", guard);
-        stack.pop_back();
         return OnceResult::skipped;
     }
 
-    if (verbose) {
-        std::fprintf(state.console_out, "%*srecursing to '%s' (resolved as '%s')\n", indent, "",
+    if (out != nullptr) {
+        std::fprintf(out, "%*srecursing to '%s' (resolved as '%s')\n", indent, "",
                      frame.display_name, frame.path);
     }
     std::string name = Guard_Name(key);
     if (guards.names.count(name) != 0) {
-        std::fprintf(state.console_err, "warning: file guard collision: %s\n", name.c_str());
+        std::fprintf(context.console_err, "warning: file guard collision: %s\n", name.c_str());
         while (guards.names.count(name) != 0) name.push_back('_');
     }
     const std::string& guard = *guards.names.insert(std::move(name)).first;
@@ -90,7 +85,7 @@ OnceResult Apply_Include_Once(RunState& state) {
     output.Print("#define %s\n", guard.c_str());
     output.Print("#else // !%s\n", guard.c_str());
     output.Print("#error \"include once error: file '%s' is already included\"\n",
-                 Escape_C_String(frame.display_name, state.display_scratch));
+                 Escape_C_String(frame.display_name, context.scratch));
     output.Print("#endif // !%s\n", guard.c_str());
     return OnceResult::guarded;
 }

@@ -4,14 +4,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "expand/comment_strip.h"
-#include "expand/include_directive.h"
-#include "expand/include_once.h"
-#include "expand/plain_lines.h"
 #include "expand/run_state.h"
-#include "lines/conditionals.h"
-#include "lines/follow_line_directive.h"
-#include "lines/line_directives.h"
+#include "scan/directive.h"
+#include "scan/line_scan.h"
+#include "scan/plain_lines.h"
 
 namespace {
 
@@ -19,7 +15,7 @@ enum class Opened { ready, skipped, failed };
 enum class Leave { top, end_of_file, failed };
 enum class Handled { next_line, top, failed };
 
-// Copies the plain lines waiting in the top frame's read buffer in one piece.
+// Copies the plain lines waiting in the frame's read buffer in one piece.
 void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
     const std::string_view waiting = frame.file.Waiting();
     std::uint32_t lines = 0;
@@ -28,6 +24,18 @@ void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
     output.Write(waiting.data(), size);
     frame.file.Skip_Lines(size);
     frame.line_counter += lines;
+}
+
+bool Is_Space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Whether the text before a directive holds anything but whitespace.
+bool Has_Text(std::string_view text) {
+    for (const char c : text) {
+        if (!Is_Space(c)) return true;
+    }
+    return false;
 }
 
 Opened Open_Top(RunState& state) {
@@ -44,14 +52,16 @@ Opened Open_Top(RunState& state) {
         return Opened::failed;
     }
     frame.line_counter = 1;
+    const bool first_input = state.input_index == 0 && depth == 1;
     // A byte order mark is only valid at the very start of the joined text, so only the first
     // input's keeps it.
-    if (frame.file.Skip_Byte_Order_Mark() && state.input_index == 0 && depth == 1) {
-        state.output.Write("\xEF\xBB\xBF", 3);
-    }
+    if (frame.file.Skip_Byte_Order_Mark() && first_input) state.output.Write("\xEF\xBB\xBF", 3);
     const Options& options = state.options;
-    if (options.include_once && (state.input_index != 0 || depth > 1)) {
-        switch (Apply_Include_Once(state)) {
+    if (options.include_once && !first_input) {
+        const OnceContext context{state.guards, state.output,
+                                  options.verbose ? state.console_out : nullptr, state.console_err,
+                                  state.guard_text};
+        switch (Apply_Include_Once(frame, depth, context)) {
             case OnceResult::skipped:
                 return Opened::skipped;
             case OnceResult::failed:
@@ -63,8 +73,7 @@ Opened Open_Top(RunState& state) {
         std::fprintf(state.console_out, "%*srecursing to '%s' (resolved as '%s')\n",
                      static_cast<int>(4 * (depth - 1)), "", frame.display_name, frame.path);
     }
-    Write_Opening_Line_Directive(frame, depth, state.input_index == 0, options, state.output,
-                                 state.display_scratch);
+    state.lines.Opening(frame, depth, first_input);
     return Opened::ready;
 }
 
@@ -77,14 +86,52 @@ Handled Strip_Failed(const RunState& state, const IncludeFrame& frame) {
 // Writes a directive line that owes a line fix: with its marker when it is the directive's last
 // line, or as it is when a backslash-newline carries the directive on (the fix then follows the
 // line that ends it).
-Handled Write_Fixed_Directive(IncludeFrame& frame, std::string_view line, OutputStream& output) {
-    if (frame.scan.spliced) {
-        frame.fix_after_directive = true;
-        output.Write_Line(line);
+Handled Write_Fixed_Directive(RunState& state, IncludeFrame& frame, std::string_view line) {
+    frame.fix_after_directive = frame.scan.spliced;
+    if (frame.fix_after_directive) {
+        state.output.Write_Line(line);
         return Handled::next_line;
     }
-    frame.fix_after_directive = false;
-    Write_Fix_Marker(frame, line, output);
+    state.lines.Fix_Marker(frame, line);
+    return Handled::top;
+}
+
+// An include line of the top frame: resolves the name, pushes the frame of the file, writes
+// what replaces the line and carries the text after the directive over to the includer's next
+// line.
+Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
+    const std::string& line = state.line;
+    const std::string& analysis = state.analysis;
+    IncludeFrame& includer = state.stack.back();
+    const std::string& name = state.pool.Add(
+        std::string_view(analysis).substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
+    const std::int32_t limit = state.options.max_include_recurse;
+    if (limit > 0 && state.stack.size() == static_cast<std::size_t>(limit)) {
+        std::fprintf(state.console_err, "error: '%s' line %u: maximum include recursion exceeded\n",
+                     includer.path, includer.line_counter - 1);
+        return Handled::failed;
+    }
+    const char* resolved = state.resolver.Resolve(name, syntax.angle, includer, state.console_err);
+    if (resolved == nullptr) return Handled::failed;
+
+    Register_Pending_Fix(includer);
+    // Text before the directive stays, with a space before the comment that replaces it.
+    OutputStream& output = state.output;
+    const std::uint32_t hash = state.offsets[syntax.hash];
+    if (Has_Text(std::string_view(line).substr(0, hash))) {
+        output.Write(line.data(), hash);
+        output.Put(' ');
+    }
+    // The rest of the line after the closing delimiter comes back as the includer's next line,
+    // under the include line's own number.
+    const std::size_t rest = std::size_t{state.offsets[syntax.name_end]} + 1;
+    if (rest < line.size()) {
+        includer.carried_text.assign(line, rest, std::string::npos);
+        --includer.line_counter;
+    }
+    output.Print("// #include %s\n", resolved);
+    state.stack.emplace_back(resolved);
+    state.stack.back().display_name = name.c_str();
     return Handled::top;
 }
 
@@ -94,7 +141,7 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
     // only the scan, for what it leaves open and the literal check, not the analysis copy.
     if (!frame.scan.Directive_Possible() || std::memchr(text.data(), '#', text.size()) == nullptr) {
         if (!Check_Comments(text, frame.scan)) return Strip_Failed(state, frame);
-        if (frame.fix_after_directive) return Write_Fixed_Directive(frame, text, output);
+        if (frame.fix_after_directive) return Write_Fixed_Directive(state, frame, text);
         output.Write_Line(text);
         return Handled::next_line;
     }
@@ -104,35 +151,35 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
     if (!Strip_Comments(line, frame.scan, state.analysis, state.offsets)) {
         return Strip_Failed(state, frame);
     }
-    const std::string& analysis = state.analysis;
-    if (std::memchr(analysis.data(), '#', analysis.size()) == nullptr) {
-        output.Write_Line(line);
-    } else if (Is_If_Directive(analysis)) {
-        ++frame.conditional_depth;
-        output.Write_Line(line);
-    } else if (Is_Endif_Directive(analysis)) {
-        if (Close_Conditional(frame, state.console_err)) {
-            return Write_Fixed_Directive(frame, line, output);
-        }
-        output.Write_Line(line);
-    } else if (Is_Else_Directive(analysis)) {
-        if (Branch_Needs_Fix(frame)) return Write_Fixed_Directive(frame, line, output);
-        output.Write_Line(line);
-    } else if (Follow_Line_Directive(frame, analysis, line, state.options.follow_line_directives,
-                                     state.pool, state.console_err)) {
-        output.Write_Line(line);
-    } else {
-        switch (Handle_Include(state)) {
-            case IncludeResult::expanded:
-                return Handled::top;
-            case IncludeResult::failed:
-                return Handled::failed;
-            case IncludeResult::not_include:
-            case IncludeResult::unrecognised:
-                output.Write_Line(line);
-                break;
-        }
+    const Directive directive = Classify_Directive(state.analysis);
+    switch (directive.kind) {
+        case DirectiveKind::none:
+            break;
+        case DirectiveKind::if_open:
+            ++frame.conditional_depth;
+            break;
+        case DirectiveKind::endif:
+            if (Close_Conditional(frame, state.console_err)) {
+                return Write_Fixed_Directive(state, frame, line);
+            }
+            break;
+        case DirectiveKind::branch:
+            if (Branch_Needs_Fix(frame)) return Write_Fixed_Directive(state, frame, line);
+            break;
+        case DirectiveKind::line:
+            Follow_Line_Directive(frame, Parse_Line_Directive(state.analysis), line,
+                                  state.options.follow_line_directives, state.pool,
+                                  state.console_err);
+            break;
+        case DirectiveKind::include:
+            return Expand_Include(state, directive.include);
+        case DirectiveKind::bad_include:
+            std::fprintf(state.console_err,
+                         "warning: '%s' line %u: did not understand #include directive: '%s'\n",
+                         frame.path, frame.line_counter - 1, line.c_str());
+            break;
     }
+    output.Write_Line(line);
     return Handled::next_line;
 }
 
@@ -190,13 +237,14 @@ bool Expand_Input(RunState& state) {
                 case Opened::failed:
                     return false;
                 case Opened::skipped:
+                    // Nothing of an included-once file is read again: its includer goes on.
+                    stack.pop_back();
                     continue;
                 case Opened::ready:
                     break;
             }
         } else {
-            Write_Resume_Line_Directive(stack.back(), stack.size(), state.options, state.output,
-                                        state.display_scratch);
+            state.lines.Resume(stack.back(), stack.size());
         }
         switch (Take_Lines(state)) {
             case Leave::failed:

@@ -6,18 +6,26 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
 #include "expand/include_frame.h"
 #include "expand/include_once.h"
-#include "expand/output_stream.h"
-#include "expand/string_pool.h"
+#include "expand/include_resolution.h"
+#include "expand/line_numbering.h"
+#include "expand/options.h"
+#include "io/output_stream.h"
+#include "io/string_pool.h"
 #include "path/file_identity.h"
 
-/// Everything that lives for the whole run, shared by the line loop and its steps. The pool is
+/// What lives for the whole run of the engine, from the first input to the last. The pool is
 /// declared before the stack so that it outlives every frame that points into it.
 struct RunState {
+    /// `options.include_paths` must be prepared before the first input.
     RunState(const Options& options, OutputStream& output, FILE* console_out, FILE* console_err)
-        : options(options), output(output), console_out(console_out), console_err(console_err) {}
+        : options(options),
+          output(output),
+          console_out(console_out),
+          console_err(console_err),
+          resolver(options.include_paths, pool),
+          lines(options, output) {}
     RunState(const RunState&) = delete;
     RunState& operator=(const RunState&) = delete;
     /// A run that fails deep in an include chain leaves every frame open. They are closed newest
@@ -37,14 +45,15 @@ struct RunState {
 
     StringPool pool;
     GuardTable guards;
+    IncludeResolver resolver;
+    LineDirectiveWriter lines;
     IncludeStack stack;
     /// Index of the input being expanded, in command-line order.
     std::size_t input_index = 0;
 
-    // Per-line work buffers, cleared and reused for every line.
+    // Work buffers of the line being handled, cleared and reused for every line.
     std::string line;
     std::string analysis;
     std::vector<std::uint32_t> offsets;
-    std::string path_scratch;
-    std::string display_scratch;
+    std::string guard_text;  ///< the file name in an include-once text
 };

@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 #include "path/file_identity.h"
 

@@ -15,10 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "expand/comment_strip.h"
-#include "expand/include_directive.h"
+#include "scan/line_scan.h"
 #include "fuzz_check.h"
-#include "lines/follow_line_directive.h"
+#include "scan/directive.h"
 
 namespace {
 
@@ -46,8 +45,9 @@ bool Same(const ScanState& a, const ScanState& b) {
 
 void Check_Include(std::string_view analysis, const std::vector<std::uint32_t>& offsets,
                    std::string_view line) {
-    IncludeSyntax syntax;
-    if (Recognize_Include(analysis, syntax) != IncludeShape::include) return;
+    const Directive directive = Classify_Directive(analysis);
+    if (directive.kind != DirectiveKind::include) return;
+    const IncludeSyntax& syntax = directive.include;
     FUZZ_CHECK(syntax.hash < syntax.name_begin && syntax.name_begin <= syntax.name_end);
     FUZZ_CHECK(syntax.name_end < analysis.size());
     const std::uint32_t hash = offsets[syntax.hash];
@@ -80,7 +80,7 @@ void Check_Line(std::string_view line, ScanState& state, std::string& analysis,
     for (const std::string_view text : {std::string_view(analysis), line}) {
         unsigned value = 0;
         const std::string terminated(text);
-        FUZZ_CHECK(Is_Line_Directive(text) ==
+        FUZZ_CHECK((Classify_Directive(text).kind == DirectiveKind::line) ==
                    (std::sscanf(terminated.c_str(), " # line %u", &value) == 1));
     }
 }

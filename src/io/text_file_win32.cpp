@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "expand/text_file.h"
+#include "io/text_file.h"
 
 // Text mode is asked for by name ("t"), so a program-wide binary default cannot switch it off.
 //

@@ -1,7 +1,8 @@
-#include "lines/follow_line_directive.h"
+#include "scan/line_directive.h"
 
-#include <climits>
-#include <string>
+#include <cstdint>
+
+#include "scan/directive.h"
 
 namespace {
 
@@ -31,26 +32,12 @@ std::size_t Find_Quote(std::string_view text, std::size_t from) {
 
 }  // namespace
 
-bool Is_Line_Directive(std::string_view text) {
-    // sscanf stops at a NUL byte. A NUL matches no part of the pattern either, so the match
-    // below fails at the same place without looking for one.
-    std::size_t p = Skip_Space(text, 0);
-    if (p == text.size() || text[p] != '#') return false;
-    p = Skip_Space(text, p + 1);
-    if (text.substr(p, 4) != "line") return false;
-    // %u skips whitespace, then takes an optional sign, and needs a digit to convert anything.
-    p = Skip_Space(text, p + 4);
-    if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
-    return p < text.size() && Is_Digit(text[p]);
-}
-
 LineDirective Parse_Line_Directive(std::string_view analysis) {
     LineDirective result;
     const std::size_t end = analysis.size();
-    std::size_t p = Skip_Space(analysis, 0);
-    if (p == end || analysis[p] != '#') return result;
-    p = Skip_Space(analysis, p + 1);
-    if (end - p < 5 || analysis.substr(p, 4) != "line" || !Is_Space(analysis[p + 4])) {
+    std::size_t p = Directive_Word(analysis);
+    if (p == std::string_view::npos || end - p < 5 || analysis.substr(p, 4) != "line" ||
+        !Is_Space(analysis[p + 4])) {
         return result;
     }
     p = Skip_Space(analysis, p + 5);
@@ -83,24 +70,4 @@ LineDirective Parse_Line_Directive(std::string_view analysis) {
     }
     result.accepted = Find_Quote(analysis, p) != std::string_view::npos;
     return result;
-}
-
-bool Follow_Line_Directive(IncludeFrame& frame, std::string_view analysis,
-                           std::string_view source_line, bool follow, StringPool& pool, FILE* err) {
-    if (!Is_Line_Directive(analysis)) return false;
-    const LineDirective directive = Parse_Line_Directive(analysis);
-
-    // The warnings come whether or not the directive is followed.
-    const unsigned line = frame.line_counter - 1;
-    const int shown = source_line.size() > INT_MAX ? INT_MAX : static_cast<int>(source_line.size());
-    for (unsigned i = 0; i < directive.overflows; ++i) {
-        std::fprintf(err, "warning: '%s' line %u: integral constant overflow: '%.*s'\n", frame.path,
-                     line, shown, source_line.data());
-    }
-
-    if (directive.accepted && follow) {
-        frame.line_counter = directive.number;
-        if (!directive.name.empty()) frame.display_name = pool.Add(directive.name).c_str();
-    }
-    return true;
 }

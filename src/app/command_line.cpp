@@ -1,4 +1,4 @@
-#include "app/options.h"
+#include "app/command_line.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,27 +22,33 @@ const char kUsageText[] =
     "--no-line-number-fixup-with-filename|-nlnff - disables the above\n"
     "--specify-input-filenames|-sif          - will add a #line 1 directive before the first line\n"
     "                                          of each input file, followed by its name (does not\n"
-    "                                          have any effect to the #included files; disabled by\n"
+    "                                          have any effect to the #included files; disabled "
+    "by\n"
     "                                          default)\n"
     "--no-specify-input-filenames|-nsif      - disables the above\n"
     "--include-once|-io                      - includes each file only once; as the additional\n"
     "                                          macros the file is going to be compiled with are\n"
     "                                          unknown, it is not possible to reliably determine\n"
-    "                                          whether a particular #include line will take effect\n"
-    "                                          or whether the included contents will always expand\n"
+    "                                          whether a particular #include line will take "
+    "effect\n"
+    "                                          or whether the included contents will always "
+    "expand\n"
     "                                          to the same code. for that, inclusin tokens are\n"
-    "                                          defined to be checked by the compiler so that errors\n"
+    "                                          defined to be checked by the compiler so that "
+    "errors\n"
     "                                          are surely generated if a file ends up not being\n"
     "                                          included where it should be. use with care.\n"
     "                                          (disabled by default)\n"
     "--no-include-once|-nio                  - disables the above\n"
     "--output|-o                             - specifies the output file name\n"
     "--input|-i                              - specifies the input file name (may occur multiple\n"
-    "                                          times, the relative order of the files is preserved)\n"
+    "                                          times, the relative order of the files is "
+    "preserved)\n"
     "--include-path|-ip|-I                   - adds a directory to the include path (may occur\n"
     "                                          multiple times; by default only the current\n"
     "                                          directory is searched)\n"
-    "--max-include-recurse|-mir              - specifies maximum recursion amount; note that since\n"
+    "--max-include-recurse|-mir              - specifies maximum recursion amount; note that "
+    "since\n"
     "                                          no preprocessing is done, this will fail on files\n"
     "                                          which form an #include loop even despite #pragma\n"
     "                                          once and such (default 300)\n"
@@ -124,22 +130,43 @@ const Form* Find(const Form (&forms)[N], const char* argument) {
 
 void Apply_Flag(Switch option, Options& options) {
     switch (option) {
-        case Switch::fixup: options.fixup_line_numbers = true; break;
-        case Switch::verbose: options.verbose = true; break;
-        case Switch::no_fixup: options.fixup_line_numbers = false; break;
-        case Switch::follow: options.follow_line_directives = true; break;
-        case Switch::no_follow: options.follow_line_directives = false; break;
+        case Switch::fixup:
+            options.fixup_line_numbers = true;
+            break;
+        case Switch::verbose:
+            options.verbose = true;
+            break;
+        case Switch::no_fixup:
+            options.fixup_line_numbers = false;
+            break;
+        case Switch::follow:
+            options.follow_line_directives = true;
+            break;
+        case Switch::no_follow:
+            options.follow_line_directives = false;
+            break;
         case Switch::fixup_with_filename:
             // File names in line directives make no sense without the directives.
             options.line_fixup_with_filename = true;
             options.fixup_line_numbers = true;
             break;
-        case Switch::no_fixup_with_filename: options.line_fixup_with_filename = false; break;
-        case Switch::specify_inputs: options.specify_input_filenames = true; break;
-        case Switch::no_specify_inputs: options.specify_input_filenames = false; break;
-        case Switch::include_once: options.include_once = true; break;
-        case Switch::no_include_once: options.include_once = false; break;
-        default: break;
+        case Switch::no_fixup_with_filename:
+            options.line_fixup_with_filename = false;
+            break;
+        case Switch::specify_inputs:
+            options.specify_input_filenames = true;
+            break;
+        case Switch::no_specify_inputs:
+            options.specify_input_filenames = false;
+            break;
+        case Switch::include_once:
+            options.include_once = true;
+            break;
+        case Switch::no_include_once:
+            options.include_once = false;
+            break;
+        default:
+            break;
     }
 }
 
@@ -154,11 +181,20 @@ std::int32_t To_Int32(const char* text) {
 
 void Apply_Value(Switch option, const char* value, Options& options) {
     switch (option) {
-        case Switch::output: options.output_path = value; break;
-        case Switch::input: options.input_paths.push_back(value); break;
-        case Switch::include_path: options.include_paths.push_back(value); break;
-        case Switch::max_recurse: options.max_include_recurse = To_Int32(value); break;
-        default: break;
+        case Switch::output:
+            options.output_path = value;
+            break;
+        case Switch::input:
+            options.input_paths.push_back(value);
+            break;
+        case Switch::include_path:
+            options.include_paths.push_back(value);
+            break;
+        case Switch::max_recurse:
+            options.max_include_recurse = To_Int32(value);
+            break;
+        default:
+            break;
     }
 }
 

@@ -1,8 +1,8 @@
-#include "expand/comment_strip.h"
+#include "scan/line_scan.h"
 
 #include <cstring>
 
-#include "expand/byte_scan.h"
+#include "scan/byte_scan.h"
 
 namespace {
 

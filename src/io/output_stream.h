@@ -9,7 +9,7 @@
 /// The joined output: a buffered writer over one stream opened in text mode. Bytes are written
 /// whole, NUL bytes included. Write errors are remembered and reported once, by `Close`.
 class OutputStream {
-public:
+  public:
     /// Takes ownership of `file`, which may be null (then nothing is written and `Close` fails).
     explicit OutputStream(FILE* file);
     /// Closes the stream, if still open, without examining the result.
@@ -49,9 +49,11 @@ public:
     /// written and the close succeeded. The caller prints the error.
     [[nodiscard]] bool Close();
 
-    FILE* Stream() const { return file_; }
+    FILE* Stream() const {
+        return file_;
+    }
 
-private:
+  private:
     static constexpr std::size_t kCapacity = 64 * 1024;
     FILE* file_;
     std::unique_ptr<char[]> buffer_;

@@ -1,6 +1,6 @@
-#include "expand/plain_lines.h"
+#include "scan/plain_lines.h"
 
-#include "expand/byte_scan.h"
+#include "scan/byte_scan.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "expand/line_reader.h"
+#include "io/line_reader.h"
 
 #include <cstring>
 #include <new>
 #include <utility>
 
-#include "expand/text_file.h"
+#include "io/text_file.h"
 
 LineReader::~LineReader() {
     Close();

@@ -9,7 +9,7 @@
 /// A text file read line by line through its own buffer, with the end-of-file and error
 /// indicators of a stream read one character at a time. Owns its stream; movable, not copyable.
 class LineReader {
-public:
+  public:
     LineReader() = default;
     ~LineReader();
     LineReader(LineReader&& other) noexcept;
@@ -50,7 +50,7 @@ public:
     /// A read failed (the stream's error indicator).
     bool Failed() const { return failed_; }
 
-private:
+  private:
     /// Reads more bytes behind those still waiting; false when nothing more could be read.
     bool Fill();
     void Close();

@@ -1,4 +1,4 @@
-#include "expand/output_stream.h"
+#include "io/output_stream.h"
 
 #include <cstdarg>
 #include <cstring>

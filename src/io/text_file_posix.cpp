@@ -1,6 +1,6 @@
 #include <sys/stat.h>
 
-#include "expand/text_file.h"
+#include "io/text_file.h"
 
 FILE* Open_Text_For_Reading(const char* path) {
     FILE* file = std::fopen(path, "r");

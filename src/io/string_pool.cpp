@@ -1,4 +1,4 @@
-#include "expand/string_pool.h"
+#include "io/string_pool.h"
 
 std::string& StringPool::Add(std::string_view text) {
     // A deque never moves its elements when it grows at the end.

@@ -1,0 +1,168 @@
+#include "expand/line_numbering.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace {
+
+// The letter that follows the backslash in the escape of `c`, or 0 when `c` stands for itself.
+char Escape_Letter(char c) {
+    switch (c) {
+        case '\a':
+            return 'a';
+        case '\b':
+            return 'b';
+        case '\t':
+            return 't';
+        case '\n':
+            return 'n';
+        case '\v':
+            return 'v';
+        case '\f':
+            return 'f';
+        case '\r':
+            return 'r';
+        case '"':
+            return '"';
+        case '\'':
+            return '\'';
+        case '\\':
+            return '\\';
+        default:
+            return 0;
+    }
+}
+
+void Append_Escaped(char c, std::string& out) {
+    const char letter = Escape_Letter(c);
+    if (letter != 0) {
+        out.push_back('\\');
+        out.push_back(letter);
+    } else {
+        out.push_back(c);
+    }
+}
+
+void Warn_Mismatched(const IncludeFrame& frame, FILE* err) {
+    std::fprintf(err,
+                 "warning: mismatched preprocessor conditionals in '%s': there might have been "
+                 "parse errors\n",
+                 frame.path);
+}
+
+}  // namespace
+
+const char* Escape_C_String(const char* text, std::string& scratch) {
+    scratch.clear();
+    for (const char* p = text; *p != '\0'; ++p) Append_Escaped(*p, scratch);
+    return scratch.c_str();
+}
+
+const char* Display_Path(const char* display_name, std::string& scratch) {
+    // One pass: a backslash becomes a slash, which needs no escape.
+    scratch.clear();
+    for (const char* p = display_name; *p != '\0'; ++p) {
+        Append_Escaped(*p == '\\' ? '/' : *p, scratch);
+    }
+    return scratch.c_str();
+}
+
+// An included file is announced whenever line numbers are fixed up, named or with the name
+// behind a comment, which keeps the compiler's file name.
+LineDirectiveWriter::Form LineDirectiveWriter::Included_Form() const {
+    if (!options_.fixup_line_numbers) return Form::none;
+    return options_.line_fixup_with_filename ? Form::named : Form::comment;
+}
+
+void LineDirectiveWriter::Opening(const IncludeFrame& frame, std::size_t depth, bool first_input) {
+    Form form = Included_Form();
+    // An input is named when input names are asked for. Every input but the first starts its
+    // own numbering as an included file does: without it, its lines would be numbered on from
+    // the end of the input before it.
+    if (depth <= 1 && options_.specify_input_filenames) {
+        form = Form::named;
+    } else if (depth <= 1 && first_input) {
+        form = Form::none;
+    }
+    Write(form, 1, frame);
+}
+
+void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
+    // An input going on after a named included file is named too: the comment form would keep
+    // the included file's name for the input's own lines.
+    Write(depth <= 1 && options_.specify_input_filenames ? Form::named : Included_Form(),
+          frame.line_counter, frame);
+    // The directive stands outside the comment that the frame's last line left open, so the
+    // comment is reopened for the next line, unless that line reopens it itself.
+    const std::string& next = frame.carried_text;
+    const bool reopens_itself = next.size() >= 2 && next[0] == '/' && next[1] == '*';
+    if (frame.scan.mode == ScanState::Mode::block_comment && !reopens_itself) {
+        output_.Write("/*", 2);
+    }
+}
+
+void LineDirectiveWriter::Fix_Marker(const IncludeFrame& frame, std::string_view source_line) {
+    output_.Write(source_line);
+    if (frame.scan.mode == ScanState::Mode::block_comment) output_.Write(" */", 3);
+    output_.Write(" // about to fix after-include-line\n");
+}
+
+void LineDirectiveWriter::Write(Form form, std::uint32_t line, const IncludeFrame& frame) {
+    if (form == Form::none) return;
+    const char* name = Display_Path(frame.display_name, scratch_);
+    const unsigned number = line;
+    if (form == Form::named) {
+        output_.Print("#line %u \"%s\"\n", number, name);
+    } else {
+        output_.Print("#line %u // \"%s\"\n", number, name);
+    }
+}
+
+void Register_Pending_Fix(IncludeFrame& includer) {
+    // Every enclosing block owes a fix, since a compiler that skips an outer block never sees
+    // the fixes of the inner ones.
+    if (includer.conditional_depth > includer.pending_fixes) {
+        includer.pending_fixes = includer.conditional_depth;
+    }
+}
+
+bool Close_Conditional(IncludeFrame& frame, FILE* err) {
+    if (frame.conditional_depth == 0) {
+        Warn_Mismatched(frame, err);
+        return false;
+    }
+    // The blocks that owe a fix are the outermost ones, so the block just closed owes one
+    // exactly when all the open blocks do.
+    const bool due = frame.pending_fixes == frame.conditional_depth;
+    --frame.conditional_depth;
+    if (due) --frame.pending_fixes;
+    return due;
+}
+
+bool Branch_Needs_Fix(const IncludeFrame& frame) {
+    return frame.conditional_depth > 0 && frame.pending_fixes == frame.conditional_depth;
+}
+
+void Check_End_Of_File(const IncludeFrame& frame, FILE* err) {
+    if (frame.conditional_depth != 0) Warn_Mismatched(frame, err);
+    if (frame.pending_fixes != 0) {
+        std::fprintf(err,
+                     "warning: unresolved line number fixes after conditional includes in '%s': "
+                     "line numbers may not match source\n",
+                     frame.path);
+    }
+}
+
+void Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
+                           std::string_view source_line, bool follow, StringPool& pool, FILE* err) {
+    const unsigned line = frame.line_counter - 1;
+    const int shown = source_line.size() > INT_MAX ? INT_MAX : static_cast<int>(source_line.size());
+    for (unsigned i = 0; i < directive.overflows; ++i) {
+        std::fprintf(err, "warning: '%s' line %u: integral constant overflow: '%.*s'\n", frame.path,
+                     line, shown, source_line.data());
+    }
+    if (directive.accepted && follow) {
+        frame.line_counter = directive.number;
+        if (!directive.name.empty()) frame.display_name = pool.Add(directive.name).c_str();
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "expand/include_frame.h"
+#include "expand/options.h"
+#include "io/output_stream.h"
+#include "io/string_pool.h"
+#include "scan/line_directive.h"
+
+// Line numbering of the joined text: the #line directives the tool writes where the origin of
+// the text changes, the fixes owed after conditional directives whose blocks hold an include,
+// and the #line directives of the inputs taken over into the frames' numbering.
+
+/// Escapes `text` for a C string literal into `scratch` and returns its characters, valid until
+/// `scratch` next changes. BEL, BS, TAB, LF, VT, FF, CR, '"', '\'' and '\\' get their backslash
+/// escapes; every other byte is copied as it is.
+const char* Escape_C_String(const char* text, std::string& scratch);
+
+/// The form in which line directives name a file: `display_name` with every backslash turned
+/// into a slash, then escaped. Uses `scratch` as `Escape_C_String` does.
+const char* Display_Path(const char* display_name, std::string& scratch);
+
+/// Writes the line directives of a run into its output, in the forms the options choose.
+class LineDirectiveWriter {
+  public:
+    LineDirectiveWriter(const Options& options, OutputStream& output)
+        : options_(options), output_(output) {}
+
+    /// The directive due right after `frame` was opened at stack depth `depth` (1 for an
+    /// input's own frame, `first_input` for the first input's), or nothing.
+    void Opening(const IncludeFrame& frame, std::size_t depth, bool first_input);
+    /// The directive due when `frame` is resumed, naming its `line_counter`, or nothing; then
+    /// "/*" when the frame is inside a block comment that its next line does not reopen itself.
+    void Resume(const IncludeFrame& frame, std::size_t depth);
+    /// The last line of a directive that owes a line fix, with the fix marker; the caller then
+    /// resumes the frame, which writes the fix. A block comment the line leaves open is closed
+    /// first, so that the fix is read; the resumption reopens it.
+    void Fix_Marker(const IncludeFrame& frame, std::string_view source_line);
+
+  private:
+    enum class Form { none, named, comment };
+    Form Included_Form() const;
+    void Write(Form form, std::uint32_t line, const IncludeFrame& frame);
+
+    const Options& options_;
+    OutputStream& output_;
+    std::string scratch_;
+};
+
+/// Records that every conditional block open in the includer encloses an expanded include: the
+/// pasted text shifts the numbering of what follows each of them.
+void Register_Pending_Fix(IncludeFrame& includer);
+
+/// Closes a conditional block at an #endif line of `frame`, warning on `err` about an #endif
+/// without a block. True when a line fix is due after the directive.
+[[nodiscard]] bool Close_Conditional(IncludeFrame& frame, FILE* err);
+
+/// True when a line fix is due after an #else or #elif line of `frame`: an earlier branch of
+/// its block expanded an include. The fix after the #endif stays due.
+[[nodiscard]] bool Branch_Needs_Fix(const IncludeFrame& frame);
+
+/// The warnings about a file's conditionals and pending fixes when it ends, in that order.
+void Check_End_Of_File(const IncludeFrame& frame, FILE* err);
+
+/// Takes a #line line of the input over into the frame: with `follow`, an accepted directive
+/// sets the frame's line counter and, when it names a file, its display name (pooled); the
+/// frame's path never changes. The overflow warnings go to `err`, with `follow` on or off.
+void Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
+                           std::string_view source_line, bool follow, StringPool& pool, FILE* err);

@@ -1,0 +1,84 @@
+#include "scan/directive.h"
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool Is_Space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool Is_Alnum(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+std::size_t Skip_Space(std::string_view text, std::size_t at) {
+    while (at < text.size() && Is_Space(text[at])) ++at;
+    return at;
+}
+
+bool Starts_With(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The keyword ends the word: the text ends behind it or goes on with a byte that is no letter or
+// digit. With `needs_byte`, the text may not end behind it.
+bool Is_Keyword(std::string_view word, std::string_view keyword, bool needs_byte = false) {
+    if (!Starts_With(word, keyword)) return false;
+    if (word.size() == keyword.size()) return !needs_byte;
+    return !Is_Alnum(word[keyword.size()]);
+}
+
+// "line", optional whitespace, an optional sign and a digit, as %u needs it.
+bool Is_Line_Word(std::string_view word) {
+    if (!Starts_With(word, "line")) return false;
+    std::size_t p = Skip_Space(word, 4);
+    if (p < word.size() && (word[p] == '+' || word[p] == '-')) ++p;
+    return p < word.size() && word[p] >= '0' && word[p] <= '9';
+}
+
+// "include", optional whitespace, then "name" or <name>, where a backslash hides the byte
+// behind it.
+DirectiveKind Include_Shape(std::string_view analysis, std::size_t word, IncludeSyntax& syntax) {
+    const std::size_t m = analysis.size();
+    std::size_t at = Skip_Space(analysis, word + 7);
+    if (at == m || (analysis[at] != '<' && analysis[at] != '"')) return DirectiveKind::bad_include;
+    syntax.angle = analysis[at] == '<';
+    const char closing = syntax.angle ? '>' : '"';
+    syntax.name_begin = ++at;
+    while (at < m && analysis[at] != closing) at += (analysis[at] == '\\' && at + 1 < m) ? 2 : 1;
+    if (at >= m) return DirectiveKind::bad_include;
+    syntax.name_end = at;
+    return DirectiveKind::include;
+}
+
+}  // namespace
+
+std::size_t Directive_Word(std::string_view analysis) {
+    const std::size_t hash = Skip_Space(analysis, 0);
+    if (hash == analysis.size() || analysis[hash] != '#') return npos;
+    const std::size_t word = Skip_Space(analysis, hash + 1);
+    return word == analysis.size() ? npos : word;
+}
+
+Directive Classify_Directive(std::string_view analysis) {
+    Directive directive;
+    const std::size_t at = Directive_Word(analysis);
+    if (at == npos) return directive;
+    const std::string_view word = analysis.substr(at);
+    if (Is_Keyword(word, "if", true) || Is_Keyword(word, "ifdef", true) ||
+        Is_Keyword(word, "ifndef", true)) {
+        directive.kind = DirectiveKind::if_open;
+    } else if (Is_Keyword(word, "endif")) {
+        directive.kind = DirectiveKind::endif;
+    } else if (Is_Keyword(word, "else") || Is_Keyword(word, "elif") ||
+               Is_Keyword(word, "elifdef") || Is_Keyword(word, "elifndef")) {
+        directive.kind = DirectiveKind::branch;
+    } else if (Is_Line_Word(word)) {
+        directive.kind = DirectiveKind::line;
+    } else if (word.size() > 7 && Starts_With(word, "include")) {
+        directive.include.hash = analysis.find('#');
+        directive.kind = Include_Shape(analysis, at, directive.include);
+    }
+    return directive;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Directive lines, recognised on a line's analysis copy (comments gone, literals whole).
+// Whitespace is the C locale's six bytes; letters and digits are ASCII only.
+
+/// Position of the directive word: behind optional whitespace, '#' and optional whitespace. npos
+/// when the copy does not begin with '#' or nothing follows it.
+[[nodiscard]] std::size_t Directive_Word(std::string_view analysis);
+
+enum class DirectiveKind : std::uint8_t {
+    none,         ///< no directive this tool looks at
+    if_open,      ///< #if, #ifdef, #ifndef, each followed by a byte that ends the word
+    endif,        ///< #endif
+    branch,       ///< #else, #elif, #elifdef, #elifndef
+    line,         ///< #line as `sscanf(" # line %u")` takes it: Parse_Line_Directive tells more
+    include,      ///< #include "name" or <name>
+    bad_include,  ///< #include followed by something else than a well-formed name
+};
+
+/// Where the name of an include stands in the analysis copy.
+struct IncludeSyntax {
+    bool angle = false;          ///< <name> rather than "name"
+    std::size_t hash = 0;        ///< position of '#'
+    std::size_t name_begin = 0;  ///< first byte of the name
+    std::size_t name_end = 0;    ///< the closing delimiter
+};
+
+struct Directive {
+    DirectiveKind kind = DirectiveKind::none;
+    IncludeSyntax include;  ///< for DirectiveKind::include
+};
+
+/// Tells which directive the analysis copy holds, testing in the order if, endif, else, line,
+/// include. A bare "#include" that ends the copy is none.
+[[nodiscard]] Directive Classify_Directive(std::string_view analysis);
