@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "expand/run_state.h"
 #include "scan/directive.h"
@@ -96,15 +98,22 @@ Handled Write_Fixed_Directive(RunState& state, IncludeFrame& frame, std::string_
     return Handled::top;
 }
 
-// An include line of the top frame: resolves the name, pushes the frame of the file, writes
+// The analysis of one line: the copy directives are recognised on, and where each of its bytes
+// came from in the line.
+struct Analysis {
+    const std::string& copy;
+    const std::vector<std::uint32_t>& offsets;
+};
+
+// An include `line` of the top frame: resolves the name, pushes the frame of the file, writes
 // what replaces the line and carries the text after the directive over to the includer's next
 // line.
-Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
-    const std::string& line = state.line;
-    const std::string& analysis = state.analysis;
+Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis,
+                       const IncludeSyntax& syntax) {
     IncludeFrame& includer = state.stack.back();
-    const std::string& name = state.pool.Add(
-        std::string_view(analysis).substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
+    const std::string& name =
+        state.pool.Add(std::string_view(analysis.copy)
+                           .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
     const std::int32_t limit = state.options.max_include_recurse;
     if (limit > 0 && state.stack.size() == static_cast<std::size_t>(limit)) {
         std::fprintf(state.console_err, "error: '%s' line %u: maximum include recursion exceeded\n",
@@ -117,16 +126,16 @@ Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
     Register_Pending_Fix(includer);
     // Text before the directive stays, with a space before the comment that replaces it.
     OutputStream& output = state.output;
-    const std::uint32_t hash = state.offsets[syntax.hash];
-    if (Has_Text(std::string_view(line).substr(0, hash))) {
+    const std::uint32_t hash = analysis.offsets[syntax.hash];
+    if (Has_Text(line.substr(0, hash))) {
         output.Write(line.data(), hash);
         output.Put(' ');
     }
     // The rest of the line after the closing delimiter comes back as the includer's next line,
     // under the include line's own number.
-    const std::size_t rest = std::size_t{state.offsets[syntax.name_end]} + 1;
+    const std::size_t rest = std::size_t{analysis.offsets[syntax.name_end]} + 1;
     if (rest < line.size()) {
-        includer.carried_text.assign(line, rest, std::string::npos);
+        includer.carried_text.assign(line.substr(rest));
         --includer.line_counter;
     }
     output.Print("// #include %s\n", resolved);
@@ -172,7 +181,7 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
                                   state.console_err);
             break;
         case DirectiveKind::include:
-            return Expand_Include(state, directive.include);
+            return Expand_Include(state, line, {state.analysis, state.offsets}, directive.include);
         case DirectiveKind::bad_include:
             std::fprintf(state.console_err,
                          "warning: '%s' line %u: did not understand #include directive: '%s'\n",
