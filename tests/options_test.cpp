@@ -56,7 +56,7 @@ TEST(OptionsTest, UsageTextLayout) {
         lines.push_back(usage.substr(start, end - start));
     }
     ASSERT_EQ(start, usage.size()) << "the last line must end in a line feed";
-    ASSERT_EQ(lines.size(), 42u);
+    ASSERT_EQ(lines.size(), 58u);
     EXPECT_EQ(lines[0], "Quillfold -- concatenates text files and expands #include refrences");
     for (std::size_t i = 4; i < lines.size(); ++i) {
         SCOPED_TRACE(lines[i]);

@@ -40,6 +40,16 @@ const char kUsageText[] =
     "                                          included where it should be. use with care.\n"
     "                                          (disabled by default)\n"
     "--no-include-once|-nio                  - disables the above\n"
+    "--keep-unresolved-includes|-kui         - leaves an #include whose file is found nowhere to\n"
+    "                                          the compiler: the line is written unchanged\n"
+    "                                          (disabled by default)\n"
+    "--no-keep-unresolved-includes|-nkui     - disables the above\n"
+    "--skip-guarded|-sg                      - leaves out a later inclusion of a file that the\n"
+    "                                          compiler is sure to drop: one wrapped whole in an\n"
+    "                                          include guard, or holding #pragma once, whose first\n"
+    "                                          inclusion stands outside any conditional block\n"
+    "                                          (disabled by default)\n"
+    "--no-skip-guarded|-nsg                  - disables the above\n"
     "--output|-o                             - specifies the output file name\n"
     "--input|-i                              - specifies the input file name (may occur multiple\n"
     "                                          times, the relative order of the files is "
@@ -52,6 +62,12 @@ const char kUsageText[] =
     "                                          no preprocessing is done, this will fail on files\n"
     "                                          which form an #include loop even despite #pragma\n"
     "                                          once and such (default 300)\n"
+    "--path-prefix-map|-ppm                  - <old>=<new>: paths written into the output that\n"
+    "                                          start with <old> start with <new> instead (may\n"
+    "                                          occur multiple times; the last that matches applies)\n"
+    "--max-output-size|-mos                  - ends the run with an error where the output would\n"
+    "                                          grow beyond this many bytes (a K, M or G suffix\n"
+    "                                          multiplies by 1024 each; no limit by default)\n"
     "--verbose|-v                            - enables verbose (disabled by default)\n";
 
 namespace {
@@ -69,10 +85,16 @@ enum class Switch {
     no_specify_inputs,
     include_once,
     no_include_once,
+    keep_unresolved,
+    no_keep_unresolved,
+    skip_guarded,
+    no_skip_guarded,
     output,
     input,
     include_path,
     max_recurse,
+    prefix_map,
+    max_output,
 };
 
 struct Form {
@@ -106,6 +128,14 @@ constexpr Form kFlagForms[] = {
     {"-io", Switch::include_once},
     {"--no-include-once", Switch::no_include_once},
     {"-nio", Switch::no_include_once},
+    {"--keep-unresolved-includes", Switch::keep_unresolved},
+    {"-kui", Switch::keep_unresolved},
+    {"--no-keep-unresolved-includes", Switch::no_keep_unresolved},
+    {"-nkui", Switch::no_keep_unresolved},
+    {"--skip-guarded", Switch::skip_guarded},
+    {"-sg", Switch::skip_guarded},
+    {"--no-skip-guarded", Switch::no_skip_guarded},
+    {"-nsg", Switch::no_skip_guarded},
 };
 
 constexpr Form kValueForms[] = {
@@ -118,6 +148,10 @@ constexpr Form kValueForms[] = {
     {"-I", Switch::include_path},
     {"--max-include-recurse", Switch::max_recurse},
     {"-mir", Switch::max_recurse},
+    {"--path-prefix-map", Switch::prefix_map},
+    {"-ppm", Switch::prefix_map},
+    {"--max-output-size", Switch::max_output},
+    {"-mos", Switch::max_output},
 };
 
 template <std::size_t N>
@@ -165,6 +199,18 @@ void Apply_Flag(Switch option, Options& options) {
         case Switch::no_include_once:
             options.include_once = false;
             break;
+        case Switch::keep_unresolved:
+            options.keep_unresolved_includes = true;
+            break;
+        case Switch::no_keep_unresolved:
+            options.keep_unresolved_includes = false;
+            break;
+        case Switch::skip_guarded:
+            options.skip_guarded = true;
+            break;
+        case Switch::no_skip_guarded:
+            options.skip_guarded = false;
+            break;
         default:
             break;
     }
@@ -179,8 +225,47 @@ std::int32_t To_Int32(const char* text) {
     return static_cast<std::int32_t>(value);
 }
 
-void Apply_Value(Switch option, const char* value, Options& options) {
+// A number of bytes: decimal digits, then optionally K, M or G, each a factor of 1024. False on
+// anything else and on sizes beyond 64 bits.
+bool To_Size(const char* text, std::uint64_t& size) {
+    const char* end = text;
+    while (*end >= '0' && *end <= '9') ++end;
+    if (end == text || end - text > 19) return false;
+    size = std::strtoull(text, nullptr, 10);
+    const char* units = "KMG";
+    if (*end == '\0') return true;
+    const char* unit = std::strchr(units, *end);
+    if (unit == nullptr || end[1] != '\0') return false;
+    for (const char* u = units; u <= unit; ++u) {
+        if (size > UINT64_MAX / 1024) return false;
+        size *= 1024;
+    }
+    return true;
+}
+
+// Applies a value option. False after printing why the value cannot be taken.
+bool Apply_Value(Switch option, const char* argument, const char* value, Options& options,
+                 FILE* err) {
     switch (option) {
+        case Switch::prefix_map: {
+            const char* equals = std::strchr(value, '=');
+            if (equals == nullptr) {
+                std::fprintf(err, "error: argument '%s': '%s' is not of the form OLD=NEW\n",
+                             argument, value);
+                return false;
+            }
+            options.path_prefix_map.emplace_back(
+                std::string_view(value, static_cast<std::size_t>(equals - value)),
+                std::string_view(equals + 1));
+            break;
+        }
+        case Switch::max_output:
+            if (!To_Size(value, options.max_output_size)) {
+                std::fprintf(err, "error: argument '%s': '%s' is not a size in bytes\n", argument,
+                             value);
+                return false;
+            }
+            break;
         case Switch::output:
             options.output_path = value;
             break;
@@ -196,6 +281,7 @@ void Apply_Value(Switch option, const char* value, Options& options) {
         default:
             break;
     }
+    return true;
 }
 
 }  // namespace
@@ -227,7 +313,10 @@ ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options, 
             std::fprintf(err, "error: argument '%s': an unknown argument\n", argument);
             return ParseOutcome::stop_failure;
         }
-        Apply_Value(valued->option, argv[++index], options);
+        if (!Apply_Value(valued->option, argument, argv[index + 1], options, err)) {
+            return ParseOutcome::stop_failure;
+        }
+        ++index;
     }
     if (options.output_path == nullptr || options.input_paths.empty()) {
         std::fputs(kUsageText, err);

@@ -10,7 +10,7 @@ enum class ParseOutcome {
     stop_failure,  ///< usage or an argument error was printed; exit with -1
 };
 
-/// The usage text, 42 lines, each ending in a line feed.
+/// The usage text, every line ending in a line feed.
 extern const char kUsageText[];
 
 /// Parses argv[1..argc-1] into `options`. Prints the usage text or the one-line argument error

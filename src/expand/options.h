@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 /// The settings of one run, filled once from the command line.
@@ -11,6 +13,10 @@ struct Options {
     bool line_fixup_with_filename = false;
     bool specify_input_filenames = false;
     bool include_once = false;
+    /// An include whose file is found nowhere is written unchanged, for the compiler.
+    bool keep_unresolved_includes = false;
+    /// A later inclusion that the compiler is sure to drop is left out.
+    bool skip_guarded = false;
     /// Points into the argument vector; nothing is copied.
     const char* output_path = nullptr;
     std::vector<const char*> input_paths;
@@ -18,4 +24,9 @@ struct Options {
     std::vector<const char*> include_paths;
     /// The include stack may not reach this many frames; 0 or less means no limit.
     std::int32_t max_include_recurse = 300;
+    /// Leading text of the paths written into the output, and what replaces it; the last pair
+    /// that matches applies. Points into the argument vector.
+    std::vector<std::pair<std::string_view, std::string_view>> path_prefix_map;
+    /// The output may not grow beyond this many bytes.
+    std::uint64_t max_output_size = UINT64_MAX;
 };
