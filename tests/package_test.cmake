@@ -13,6 +13,7 @@
 # Prints "package test skipped: <why>" and stops where it cannot run.
 
 cmake_minimum_required(VERSION 3.16)
+include("${CMAKE_CURRENT_LIST_DIR}/scratch_install.cmake")
 
 function(skip reason)
   message("package test skipped: ${reason}")
@@ -45,26 +46,6 @@ if(NOT generators)
   return()
 endif()
 
-# Runs a command; fails the test unless its exit status is as expected ("0" or "nonzero").
-# Its standard output and error, together, go to the variable named by OUTPUT.
-function(run expected)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "OUTPUT;WORKING_DIRECTORY" "COMMAND")
-  set(directory_option)
-  if(arg_WORKING_DIRECTORY)
-    set(directory_option WORKING_DIRECTORY "${arg_WORKING_DIRECTORY}")
-  endif()
-  execute_process(COMMAND ${arg_COMMAND} ${directory_option}
-    OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE status)
-  if((expected STREQUAL "0" AND NOT status EQUAL 0) OR
-     (expected STREQUAL "nonzero" AND status EQUAL 0))
-    string(REPLACE ";" " " shown "${arg_COMMAND}")
-    message(FATAL_ERROR "'${shown}' exited with ${status}, expected ${expected}:\n${output}")
-  endif()
-  if(arg_OUTPUT)
-    set(${arg_OUTPUT} "${output}" PARENT_SCOPE)
-  endif()
-endfunction()
-
 function(expect_same_file actual expected what)
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${actual}" "${expected}"
     RESULT_VARIABLE different)
@@ -81,12 +62,7 @@ file(MAKE_DIRECTORY "${WORK_DIR}")
 
 # --- installation -------------------------------------------------------------------------------
 
-set(config_option)
-if(QUILLFOLD_CONFIG)
-  set(config_option --config "${QUILLFOLD_CONFIG}")
-endif()
-run(0 COMMAND "${CMAKE_COMMAND}" --install "${QUILLFOLD_BUILD_DIR}" --prefix "${prefix}"
-    ${config_option})
+install_quillfold("${prefix}")
 set(exe "")
 if(CMAKE_HOST_WIN32)
   set(exe ".exe")

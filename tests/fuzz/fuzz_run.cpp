@@ -93,6 +93,8 @@ bool Decode(std::string_view text, Tree& tree) {
     int recursion = kMaxRecursion;
     for (std::size_t i = 0; i < given.size(); ++i) {
         const std::string& word = given[i];
+        // An argument ends at a NUL byte, so the tool would see less than this word.
+        if (word.find('\0') != std::string::npos) continue;
         if (std::strstr(kSwitches, (" " + word + " ").c_str()) != nullptr) {
             tree.args.push_back(word);
             tree.help = tree.help || word == "-h";

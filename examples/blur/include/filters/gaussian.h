@@ -3,6 +3,11 @@
 
 #include "weights.h"
 
+#ifdef BLUR_DELIBERATE_ERROR
+/* A typo kept on purpose: "blur --deliberate-error" builds with this, and the log points here. */
+inline float filter_weight(int i) { return WEIGHT[i + RADIUS]; }
+#endif
+
 #ifndef USE_BOX_FILTER
 inline float filter_row(__global const float* src, int x, int y, int width)
 {
