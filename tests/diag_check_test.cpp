@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -146,6 +147,7 @@ TEST_F(DiagCheck, JoinedTextKeepsTheFirstErrorWhereTheOriginalsHaveIt) {
     const bool one_seed = std::getenv("QUILLFOLD_DIAG_SEED") != nullptr;
     const std::uint32_t first = Env_Number("QUILLFOLD_DIAG_SEED", 1);
     const std::uint32_t count = Env_Number("QUILLFOLD_DIAG_TREES", one_seed ? 1 : kDefaultTrees);
+    std::printf("diagnostics check: seeds %u to %u\n", first, first + count - 1);
     for (std::uint32_t seed = first; seed - first < count; ++seed) Check_Tree(seed);
 }
 

@@ -29,12 +29,11 @@ const char* const kPieces[] = {
     "extern const char r_@[sizeof($\"x(it's \"q\" // no)x\")];",
     "extern const char r_@[sizeof($\"d(top\n#include \"nowhere.h\"\n#if A\n /* it's\n)d\")];",
     "extern const char r_@[sizeof($\"e(\n#endif\n)e\")];",
-    "#line %",
-    "#line % \"ln_@.cpp\"",
-    "#line %   ",
-    "#line % // c",
-    "#line % /* c */",
 };
+// A file's own #line directives, outside every conditional block: the compiler follows one in a
+// block only when the block is compiled, the tool always (a limit the README states).
+const char* const kLineDirectives[] = {"#line %", "#line % \"ln_@.cpp\"", "#line %   ",
+                                       "#line % // c", "#line % /* c */"};
 const char* const kRawPrefixes[] = {"R", "u8R", "uR", "UR", "LR"};
 const char* const kOpeners[] = {"#if ?", "#ifdef ?", "#ifndef ?", "# if defined(?) // c",
                                 "#if ? /* c */"};
@@ -157,6 +156,8 @@ void Generator::Block(std::size_t file, int depth) {
                 Block(file, depth + 1);
             }
             Emit(Fill(One(kEndifs)));
+        } else if (depth == 0 && Pick(6) == 0) {
+            Emit(Fill(One(kLineDirectives)));
         } else {
             Emit(Fill(One(kPieces)));
         }
