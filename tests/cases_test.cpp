@@ -29,4 +29,8 @@ TEST_F(CaseFileTest, LineNumbering) {
     Check_File("line_numbering.cases");
 }
 
+TEST_F(CaseFileTest, Once) {
+    Check_File("once.cases");
+}
+
 }  // namespace

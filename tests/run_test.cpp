@@ -37,6 +37,11 @@ TEST_F(RunTest, VerboseMessagesAndHelp) {
     r = Run_Tool({"-v", "-i", "missing.cl", "-o", "out.txt"});
     EXPECT_EQ(r.out, banner + "loading 'missing.cl' ...\n");
 
+    Write("c.cl", "#include <none.h>\n");
+    r = Run_Tool({"-v", "-kui", "-i", "c.cl", "-o", "out.txt"});
+    EXPECT_EQ(r.out,
+              banner + "loading 'c.cl' ...\n    leaving <none.h> to the compiler: not found\n");
+
     r = Run_Tool({"-i", "a.cl", "-o", "help.txt", "-h"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");

@@ -42,6 +42,9 @@ std::string Guard_Key(const std::string& path) {
     if (kWindows) {
         for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
+    for (char& c : key) {
+        if (c == '\\') c = '/';
+    }
     return key;
 }
 

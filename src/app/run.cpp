@@ -26,17 +26,27 @@ const char* Input_Named_As_Output(const Options& options) {
 // error is reported, so the output keeps what was written.
 int Join_Inputs(Options& options, FILE* file, FILE* out, FILE* err) {
     OutputStream output(file);
+    output.Set_Limit(options.max_output_size);
     RunState state(options, output, out, err);
     state.output_identity = Get_File_Identity(file);
     if (!Prepare_Include_Paths(options.include_paths, state.pool, err)) return -1;
-    for (std::size_t index = 0; index < options.input_paths.size(); ++index) {
+    bool expanded = true;
+    for (std::size_t index = 0; index < options.input_paths.size() && expanded; ++index) {
         const char* input = options.input_paths[index];
         state.input_index = index;
         state.stack.emplace_back(input);
         if (options.verbose) std::fprintf(out, "loading '%s' ...\n", input);
-        if (!Expand_Input(state)) return -1;
+        expanded = Expand_Input(state);
     }
-    if (!output.Close()) {
+    // The last bytes may cross the limit only when they are handed over.
+    const bool closed = expanded && output.Close();
+    if (output.Over_Limit()) {
+        std::fprintf(err, "error: output '%s' exceeds the maximum size of %llu bytes\n",
+                     options.output_path, static_cast<unsigned long long>(options.max_output_size));
+        return -1;
+    }
+    if (!expanded) return -1;
+    if (!closed) {
         std::fprintf(err, "error: I/O error while writing '%s'\n", options.output_path);
         return -1;
     }

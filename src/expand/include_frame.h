@@ -7,6 +7,19 @@
 #include "io/line_reader.h"
 #include "scan/line_scan.h"
 
+struct OnceRecord;
+
+/// Where a file's text stands in the shape of an include guard: `#ifndef X` with only blank and
+/// comment lines before it, `#define X` next, no #else or #elif of that block, and only blank
+/// and comment lines after its #endif.
+enum class GuardWatch : std::uint8_t {
+    off,     ///< not watched, or not that shape
+    before,  ///< nothing but blank and comment lines so far
+    opened,  ///< `#ifndef X` seen; `#define X` must come next
+    inside,  ///< inside the guard block
+    after,   ///< after the block's #endif
+};
+
 /// One file being expanded. Owns its stream and its carried text; the names point into the
 /// argument vector or the string pool, which outlive every frame.
 struct IncludeFrame {
@@ -31,6 +44,21 @@ struct IncludeFrame {
     /// A directive that owes a line fix goes on through backslash-newlines: the fix follows its
     /// last line.
     bool fix_after_directive = false;
+
+    /// The expansion stands outside every conditional block of every file on the stack: it is
+    /// compiled for sure.
+    bool unconditional = true;
+    /// What the run knows of this file when it may take effect once; null until that matters.
+    OnceRecord* once = nullptr;
+    /// A #pragma once of this expansion outside its conditional blocks has been passed.
+    bool passed_pragma = false;
+    /// The expansion stands in a block of the tool's own that the file's #pragma once closes;
+    /// the block ends after the file's last line.
+    bool wrapped = false;
+    /// How far the file is seen to be wrapped whole in an include guard.
+    GuardWatch guard_watch = GuardWatch::off;
+    /// The macro of that guard, once its opening line is seen.
+    std::string guard_macro;
 };
 
 /// The input at the bottom, the file being read on top. Pushing may move the frames, so a

@@ -5,6 +5,7 @@
 
 #include "digest/sha1.h"
 #include "expand/line_numbering.h"
+#include "expand/path_map.h"
 #include "path/path.h"
 
 namespace {
@@ -13,12 +14,13 @@ char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// "__" + the file name with letters in capitals, digits kept and every other byte made '_',
-// then '_' and the 40 capital hex digits of the key's SHA-1 digest.
-std::string Guard_Name(const std::string& key) {
+// "__" + `tag` + the file name with letters in capitals, digits kept and every other byte made
+// '_', then '_' and the 40 capital hex digits of the key's SHA-1 digest.
+std::string Guard_Name(std::string_view key, const char* tag) {
     std::string file_name;
-    if (!CPath::Get_Filename(file_name, key)) throw std::bad_alloc();
+    if (!CPath::Get_Filename(file_name, std::string(key))) throw std::bad_alloc();
     std::string name = "__";
+    name += tag;
     for (const char c : file_name) {
         const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
         const bool digit = c >= '0' && c <= '9';
@@ -40,20 +42,40 @@ std::string Guard_Name(const std::string& key) {
 
 }  // namespace
 
-OnceResult Apply_Include_Once(const IncludeFrame& frame, std::size_t depth, OnceContext context) {
-    FILE* out = depth > 1 ? context.console_out : nullptr;
-    const int indent = static_cast<int>(4 * (depth - 1));
-
-    std::string key = frame.path;
-    if (!CPath::Is_Absolute(key) && !CPath::To_Absolute(key)) {
-        std::fputs("error: CPath::To_Absolute() failed\n", context.console_err);
-        return OnceResult::failed;
-    }
+bool Guard_Key(const char* path, std::string& key) {
+    key = path;
+    if (!CPath::Is_Absolute(key) && !CPath::To_Absolute(key)) return false;
     if (kFileNamesIgnoreCase) {
         for (char& c : key) {
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         }
     }
+    return true;
+}
+
+const std::string& Issue_Guard_Name(GuardTable& guards, const std::string& key, const char* tag,
+                                    const PathPrefixMap& map, FILE* err) {
+    // The name is hashed from the path as the output shows it, with '/' as the separator, so
+    // that a tree joined in another folder or on another platform gets the same names.
+    std::string scratch;
+    std::string shown(Map_Path(key, map, scratch));
+    for (char& c : shown) {
+        if (c == '\\') c = '/';
+    }
+    std::string name = Guard_Name(shown, tag);
+    if (guards.names.count(name) != 0) {
+        std::fprintf(err, "warning: file guard collision: %s\n", name.c_str());
+        while (guards.names.count(name) != 0) name.push_back('_');
+    }
+    return *guards.names.insert(std::move(name)).first;
+}
+
+OnceResult Apply_Include_Once(const IncludeFrame& frame, const std::string& key, std::size_t depth,
+                              OnceContext context) {
+    FILE* out = depth > 1 ? context.console_out : nullptr;
+    const int indent = static_cast<int>(4 * (depth - 1));
+    std::string shown;
+    const char* display_name = Map_Path(frame.display_name, context.map, shown).data();
     OutputStream& output = context.output;
     GuardTable& guards = context.guards;
     const auto found = guards.by_key.find(key);
@@ -65,7 +87,7 @@ OnceResult Apply_Include_Once(const IncludeFrame& frame, std::size_t depth, Once
         const char* guard = found->second->c_str();
         output.Print("#ifndef %s\n", guard);
         output.Print("#error \"include once error: file '%s' is not included\"\n",
-                     Escape_C_String(frame.display_name, context.scratch));
+                     Escape_C_String(display_name, context.scratch));
         output.Print("#endif // !%s\n", guard);
         return OnceResult::skipped;
     }
@@ -74,18 +96,13 @@ OnceResult Apply_Include_Once(const IncludeFrame& frame, std::size_t depth, Once
         std::fprintf(out, "%*srecursing to '%s' (resolved as '%s')\n", indent, "",
                      frame.display_name, frame.path);
     }
-    std::string name = Guard_Name(key);
-    if (guards.names.count(name) != 0) {
-        std::fprintf(context.console_err, "warning: file guard collision: %s\n", name.c_str());
-        while (guards.names.count(name) != 0) name.push_back('_');
-    }
-    const std::string& guard = *guards.names.insert(std::move(name)).first;
-    guards.by_key.emplace(std::move(key), &guard);
+    const std::string& guard = Issue_Guard_Name(guards, key, "", context.map, context.console_err);
+    guards.by_key.emplace(key, &guard);
     output.Print("#ifndef %s\n", guard.c_str());
     output.Print("#define %s\n", guard.c_str());
     output.Print("#else // !%s\n", guard.c_str());
     output.Print("#error \"include once error: file '%s' is already included\"\n",
-                 Escape_C_String(frame.display_name, context.scratch));
+                 Escape_C_String(display_name, context.scratch));
     output.Print("#endif // !%s\n", guard.c_str());
     return OnceResult::guarded;
 }

@@ -2,18 +2,51 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 
 #include "expand/include_frame.h"
+#include "expand/options.h"
 #include "io/output_stream.h"
 
-/// The guard names issued in a run and the name issued for each guard key. Shared by all inputs.
+/// What the run knows of a file that may take effect only once for the compiler.
+struct OnceRecord {
+    /// The macro that stands for the file's #pragma once; empty until one is met.
+    std::string pragma_guard;
+    /// A #pragma once of the file was outside every conditional block of an expansion that is
+    /// compiled for sure: the compiler drops every later inclusion.
+    bool pragma_proven = false;
+    /// Whether the file's text has been seen whole for an include guard.
+    bool shape_known = false;
+    /// The include guard that wraps the whole file; empty when it has none.
+    std::string guard_macro;
+    /// An expansion with that guard is compiled for sure: later ones are dropped while the macro
+    /// is not undefined.
+    bool guard_proven = false;
+};
+
+/// The guard names issued in a run and the name issued for each guard key, and what is known of
+/// the files met. Shared by all inputs.
 struct GuardTable {
     std::set<std::string> names;
     std::map<std::string, const std::string*> by_key;
+    /// By guard key; the records stay where they are while the table grows.
+    std::map<std::string, OnceRecord> files;
+    /// Every macro an #undef has named so far.
+    std::set<std::string, std::less<>> undefined;
 };
+
+/// The key that tells files apart in `table`: `path` made absolute, in lower case where file
+/// names ignore case. False when it cannot be made absolute; the caller prints the error.
+[[nodiscard]] bool Guard_Key(const char* path, std::string& key);
+
+/// A macro name of the run's own for the file with guard `key`: `tag`, the file's name and the
+/// SHA-1 of `key` as the output shows it (`map`). Unique in `guards`; a collision is warned about
+/// on `err`.
+const std::string& Issue_Guard_Name(GuardTable& guards, const std::string& key, const char* tag,
+                                    const PathPrefixMap& map, FILE* err);
 
 enum class OnceResult {
     guarded,  ///< first expansion: the guard block was written
@@ -28,9 +61,10 @@ struct OnceContext {
     FILE* console_out;  ///< the verbose messages, or null for none
     FILE* console_err;
     std::string& scratch;
+    const PathPrefixMap& map;
 };
 
-/// Applies include-once to `frame`, just opened at stack depth `depth`: writes the guard block
-/// of a file met for the first time, or the check lines of one met before.
-[[nodiscard]] OnceResult Apply_Include_Once(const IncludeFrame& frame, std::size_t depth,
-                                            OnceContext context);
+/// Applies include-once to `frame`, with guard `key`, just opened at stack depth `depth`: writes
+/// the guard block of a file met for the first time, or the check lines of one met before.
+[[nodiscard]] OnceResult Apply_Include_Once(const IncludeFrame& frame, const std::string& key,
+                                            std::size_t depth, OnceContext context);

@@ -16,7 +16,8 @@ bool Prepare_Include_Paths(std::vector<const char*>& include_paths, StringPool& 
 }
 
 const char* IncludeResolver::Resolve(const std::string& name, bool angle,
-                                     const IncludeFrame& includer, FILE* err) {
+                                     const IncludeFrame& includer, FILE* err, bool& not_found) {
+    not_found = false;
     if (CPath::Is_Absolute(name)) return name.c_str();
     if (!angle) {
         // Beside the includer. An includer named by an absolute path keeps its directory as it
@@ -44,7 +45,6 @@ const char* IncludeResolver::Resolve(const std::string& name, bool angle,
         }
         if (CPath::Exists(candidate_)) return pool_.Add(candidate_).c_str();
     }
-    std::fprintf(err, "error: '%s' line %u: failed to resolve include of '%s': file not found\n",
-                 includer.path, includer.line_counter - 1, name.c_str());
+    not_found = true;
     return nullptr;
 }

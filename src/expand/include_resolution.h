@@ -21,10 +21,11 @@ class IncludeResolver {
     IncludeResolver(const std::vector<const char*>& include_paths, StringPool& pool)
         : include_paths_(include_paths), pool_(pool) {}
 
-    /// The path to open for include `name` (pooled) of the `includer`, or null after printing
-    /// why there is none on `err`.
+    /// The path to open for include `name` (pooled) of the `includer`. Null with `not_found` set
+    /// when no candidate exists (the caller decides what that means), or null after printing on
+    /// `err` why no path could be made.
     const char* Resolve(const std::string& name, bool angle, const IncludeFrame& includer,
-                        FILE* err);
+                        FILE* err, bool& not_found);
 
   private:
     const std::vector<const char*>& include_paths_;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expand/path_map.h"
 #include "expand/run_state.h"
 #include "scan/directive.h"
 #include "scan/line_scan.h"
@@ -40,6 +41,38 @@ bool Has_Text(std::string_view text) {
     return false;
 }
 
+// Finds the record of the file `frame` holds, or makes one with `create`, into `frame.once`.
+// False after printing the error when its key cannot be made.
+[[nodiscard]] bool Find_Once_Record(RunState& state, IncludeFrame& frame, bool create) {
+    if (!Guard_Key(frame.path, state.guard_key)) {
+        std::fputs("error: CPath::To_Absolute() failed\n", state.console_err);
+        return false;
+    }
+    GuardTable& guards = state.guards;
+    if (create) {
+        frame.once = &guards.files[state.guard_key];
+    } else {
+        const auto found = guards.files.find(state.guard_key);
+        if (found != guards.files.end()) frame.once = &found->second;
+    }
+    return true;
+}
+
+// Whether the compiler is sure to drop the expansion `frame` was opened for: a #pragma once of
+// the file or its include guard has taken effect before it, whatever the macros.
+bool Dropped_By_Compiler(const RunState& state, const IncludeFrame& frame) {
+    const OnceRecord& record = *frame.once;
+    if (record.pragma_proven) return true;
+    if (!record.pragma_guard.empty()) {
+        // An open copy of the file that has passed its pragma ends the recursion there.
+        for (const IncludeFrame& open : state.stack) {
+            if (&open != &frame && open.once == frame.once && open.passed_pragma) return true;
+        }
+    }
+    return state.options.skip_guarded && record.guard_proven &&
+           state.guards.undefined.count(record.guard_macro) == 0;
+}
+
 Opened Open_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     const std::size_t depth = state.stack.size();
@@ -59,11 +92,24 @@ Opened Open_Top(RunState& state) {
     // input's keeps it.
     if (frame.file.Skip_Byte_Order_Mark() && first_input) state.output.Write("\xEF\xBB\xBF", 3);
     const Options& options = state.options;
-    if (options.include_once && !first_input) {
-        const OnceContext context{state.guards, state.output,
-                                  options.verbose ? state.console_out : nullptr, state.console_err,
-                                  state.guard_text};
-        switch (Apply_Include_Once(frame, depth, context)) {
+    const bool include_once = options.include_once && !first_input;
+    // Only files met before can be dropped; with -sg every file is watched for a guard.
+    const bool keyed = include_once || options.skip_guarded || !state.guards.files.empty();
+    if (keyed && !Find_Once_Record(state, frame, options.skip_guarded)) return Opened::failed;
+    FILE* verbose = options.verbose && depth > 1 ? state.console_out : nullptr;
+    const int indent = static_cast<int>(4 * (depth - 1));
+    if (frame.once != nullptr && Dropped_By_Compiler(state, frame)) {
+        if (verbose != nullptr) {
+            std::fprintf(verbose, "%*sskipping '%s' (resolved as '%s')\n", indent, "",
+                         frame.display_name, frame.path);
+        }
+        return Opened::skipped;
+    }
+    if (include_once) {
+        const OnceContext context{
+            state.guards,      state.output,     options.verbose ? state.console_out : nullptr,
+            state.console_err, state.guard_text, options.path_prefix_map};
+        switch (Apply_Include_Once(frame, state.guard_key, depth, context)) {
             case OnceResult::skipped:
                 return Opened::skipped;
             case OnceResult::failed:
@@ -71,9 +117,19 @@ Opened Open_Top(RunState& state) {
             case OnceResult::guarded:
                 break;
         }
-    } else if (options.verbose && depth > 1) {
-        std::fprintf(state.console_out, "%*srecursing to '%s' (resolved as '%s')\n",
-                     static_cast<int>(4 * (depth - 1)), "", frame.display_name, frame.path);
+    } else if (verbose != nullptr) {
+        std::fprintf(verbose, "%*srecursing to '%s' (resolved as '%s')\n", indent, "",
+                     frame.display_name, frame.path);
+    }
+    if (frame.once != nullptr) {
+        // A file whose #pragma once may not have been compiled yet is expanded again, in a block
+        // that its pragma closes, so the compiler keeps exactly one copy.
+        if (!frame.once->pragma_guard.empty()) {
+            state.output.Print("#ifndef %s\n", frame.once->pragma_guard.c_str());
+            frame.wrapped = true;
+        }
+        if (options.skip_guarded && !frame.once->shape_known)
+            frame.guard_watch = GuardWatch::before;
     }
     state.lines.Opening(frame, depth, first_input);
     return Opened::ready;
@@ -98,6 +154,69 @@ Handled Write_Fixed_Directive(RunState& state, IncludeFrame& frame, std::string_
     return Handled::top;
 }
 
+// Follows the shape of an include guard over one line of `frame`, given what it holds.
+void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_view analysis) {
+    switch (frame.guard_watch) {
+        case GuardWatch::off:
+            return;
+        case GuardWatch::before:
+            if (directive.kind == DirectiveKind::if_open && !directive.macro.empty()) {
+                frame.guard_macro.assign(directive.macro);
+                frame.guard_watch = GuardWatch::opened;
+            } else if (Has_Text(analysis)) {
+                frame.guard_watch = GuardWatch::off;
+            }
+            return;
+        case GuardWatch::opened:
+            if (directive.kind == DirectiveKind::define && directive.macro == frame.guard_macro) {
+                frame.guard_watch = GuardWatch::inside;
+            } else if (Has_Text(analysis)) {
+                frame.guard_watch = GuardWatch::off;
+            }
+            return;
+        case GuardWatch::inside:
+            // Only the guard block's own #else, #elif and #endif matter here.
+            if (frame.conditional_depth != 1) return;
+            if (directive.kind == DirectiveKind::branch) frame.guard_watch = GuardWatch::off;
+            if (directive.kind == DirectiveKind::endif) frame.guard_watch = GuardWatch::after;
+            return;
+        case GuardWatch::after:
+            if (Has_Text(analysis)) frame.guard_watch = GuardWatch::off;
+            return;
+    }
+}
+
+// Whether every line of `frame` must be analysed for the guard watch, not only directives.
+bool Watches_Every_Line(const IncludeFrame& frame) {
+    return frame.guard_watch != GuardWatch::off && frame.guard_watch != GuardWatch::inside;
+}
+
+// A #pragma once `line` of the top frame: written as the definition of the macro that stands
+// for it, which the compiler accepts in any file and a later expansion of the file tests.
+Handled Write_Pragma_Once(RunState& state, IncludeFrame& frame, std::string_view line,
+                          const Directive& directive) {
+    if (frame.once == nullptr && !Find_Once_Record(state, frame, true)) return Handled::failed;
+    OnceRecord& record = *frame.once;
+    if (record.pragma_guard.empty()) {
+        if (!Guard_Key(frame.path, state.guard_key)) {
+            std::fputs("error: CPath::To_Absolute() failed\n", state.console_err);
+            return Handled::failed;
+        }
+        record.pragma_guard = Issue_Guard_Name(state.guards, state.guard_key, "ONCE_",
+                                               state.options.path_prefix_map, state.console_err);
+    }
+    if (frame.conditional_depth == 0) {
+        frame.passed_pragma = true;
+        if (frame.unconditional) record.pragma_proven = true;
+    }
+    const std::size_t begin = state.offsets[directive.begin];
+    const std::size_t end = std::size_t{state.offsets[directive.end - 1]} + 1;
+    state.output.Write(line.data(), begin);
+    state.output.Print("#define %s", record.pragma_guard.c_str());
+    state.output.Write_Line(line.substr(end));
+    return Handled::next_line;
+}
+
 // The analysis of one line: the copy directives are recognised on, and where each of its bytes
 // came from in the line.
 struct Analysis {
@@ -120,7 +239,23 @@ Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis
                      includer.path, includer.line_counter - 1);
         return Handled::failed;
     }
-    const char* resolved = state.resolver.Resolve(name, syntax.angle, includer, state.console_err);
+    bool not_found = false;
+    const char* resolved =
+        state.resolver.Resolve(name, syntax.angle, includer, state.console_err, not_found);
+    if (resolved == nullptr && not_found && state.options.keep_unresolved_includes) {
+        if (state.options.verbose) {
+            std::fprintf(state.console_out, "%*sleaving %c%s%c to the compiler: not found\n",
+                         static_cast<int>(4 * state.stack.size()), "", syntax.angle ? '<' : '"',
+                         name.c_str(), syntax.angle ? '>' : '"');
+        }
+        state.output.Write_Line(line);
+        return Handled::next_line;
+    }
+    if (not_found) {
+        std::fprintf(state.console_err,
+                     "error: '%s' line %u: failed to resolve include of '%s': file not found\n",
+                     includer.path, includer.line_counter - 1, name.c_str());
+    }
     if (resolved == nullptr) return Handled::failed;
 
     Register_Pending_Fix(includer);
@@ -138,17 +273,25 @@ Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis
         includer.carried_text.assign(line.substr(rest));
         --includer.line_counter;
     }
-    output.Print("// #include %s\n", resolved);
+    output.Print("// #include %s\n",
+                 Map_Path(resolved, state.options.path_prefix_map, state.guard_text).data());
+    const bool unconditional =
+        includer.unconditional && includer.conditional_depth == 0 && !includer.wrapped;
     state.stack.emplace_back(resolved);
-    state.stack.back().display_name = name.c_str();
+    IncludeFrame& included = state.stack.back();
+    included.display_name = name.c_str();
+    included.unconditional = unconditional;
     return Handled::top;
 }
 
 Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text) {
     OutputStream& output = state.output;
     // A line that continues a logical line, or holds no '#', cannot be a directive: it needs
-    // only the scan, for what it leaves open and the literal check, not the analysis copy.
-    if (!frame.scan.Directive_Possible() || std::memchr(text.data(), '#', text.size()) == nullptr) {
+    // only the scan, for what it leaves open and the literal check, not the analysis copy,
+    // unless the guard watch must see whether it holds code.
+    const bool may_be_directive =
+        frame.scan.Directive_Possible() && std::memchr(text.data(), '#', text.size()) != nullptr;
+    if (!may_be_directive && !Watches_Every_Line(frame)) {
         if (!Check_Comments(text, frame.scan)) return Strip_Failed(state, frame);
         if (frame.fix_after_directive) return Write_Fixed_Directive(state, frame, text);
         output.Write_Line(text);
@@ -160,9 +303,12 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
     if (!Strip_Comments(line, frame.scan, state.analysis, state.offsets)) {
         return Strip_Failed(state, frame);
     }
-    const Directive directive = Classify_Directive(state.analysis);
+    const Directive directive = may_be_directive ? Classify_Directive(state.analysis) : Directive{};
+    Watch_Guard(frame, directive, state.analysis);
+    if (frame.fix_after_directive) return Write_Fixed_Directive(state, frame, line);
     switch (directive.kind) {
         case DirectiveKind::none:
+        case DirectiveKind::define:
             break;
         case DirectiveKind::if_open:
             ++frame.conditional_depth;
@@ -187,6 +333,11 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
                          "warning: '%s' line %u: did not understand #include directive: '%s'\n",
                          frame.path, frame.line_counter - 1, line.c_str());
             break;
+        case DirectiveKind::undef:
+            if (state.options.skip_guarded) state.guards.undefined.emplace(directive.macro);
+            break;
+        case DirectiveKind::pragma_once:
+            return Write_Pragma_Once(state, frame, line, directive);
     }
     output.Write_Line(line);
     return Handled::next_line;
@@ -198,7 +349,9 @@ Leave Take_Lines(RunState& state) {
     for (;;) {
         std::string_view text;
         if (frame.carried_text.empty()) {
-            if (frame.scan.At_Rest()) Copy_Plain_Lines(frame, state.output);
+            if (frame.scan.At_Rest() && !Watches_Every_Line(frame)) {
+                Copy_Plain_Lines(frame, state.output);
+            }
             if (frame.file.At_End()) return Leave::end_of_file;
             if (!frame.file.Read_Line(text, state.line)) {
                 std::fprintf(state.console_err, "error: failed to read '%s'\n", frame.path);
@@ -212,6 +365,8 @@ Leave Take_Lines(RunState& state) {
             text = state.line;
         }
         ++frame.line_counter;
+        // A run that outgrows its budget ends here; the caller reports it.
+        if (state.output.Over_Limit()) return Leave::failed;
         switch (Handle_Line(state, frame, text)) {
             case Handled::next_line:
                 break;
@@ -224,6 +379,19 @@ Leave Take_Lines(RunState& state) {
     }
 }
 
+// What an expansion that ends proves about its file: a file whose text is wrapped whole in an
+// include guard, or whose #pragma once closed the block of the tool's own around it, is dropped
+// by the compiler from now on if this expansion is compiled for sure.
+void Record_Guard(OnceRecord& record, const IncludeFrame& frame, bool watched) {
+    if (watched && !record.shape_known) {
+        record.shape_known = true;
+        if (frame.guard_watch == GuardWatch::after) record.guard_macro = frame.guard_macro;
+    }
+    if (!frame.unconditional) return;
+    if (!record.guard_macro.empty()) record.guard_proven = true;
+    if (frame.wrapped) record.pragma_proven = true;
+}
+
 [[nodiscard]] bool Close_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     Check_End_Of_File(frame, state.console_err);
@@ -231,6 +399,8 @@ Leave Take_Lines(RunState& state) {
         std::fprintf(state.console_err, "error: I/O error while reading '%s'\n", frame.path);
         return false;
     }
+    if (frame.wrapped) state.output.Print("#endif // %s\n", frame.once->pragma_guard.c_str());
+    if (frame.once != nullptr) Record_Guard(*frame.once, frame, state.options.skip_guarded);
     state.stack.pop_back();
     return true;
 }

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "expand/path_map.h"
+
 namespace {
 
 // The letter that follows the backslash in the escape of `c`, or 0 when `c` stands for itself.
@@ -109,7 +111,8 @@ void LineDirectiveWriter::Fix_Marker(const IncludeFrame& frame, std::string_view
 
 void LineDirectiveWriter::Write(Form form, std::uint32_t line, const IncludeFrame& frame) {
     if (form == Form::none) return;
-    const char* name = Display_Path(frame.display_name, scratch_);
+    const char* name = Display_Path(
+        Map_Path(frame.display_name, options_.path_prefix_map, mapped_).data(), scratch_);
     const unsigned number = line;
     if (form == Form::named) {
         output_.Print("#line %u \"%s\"\n", number, name);

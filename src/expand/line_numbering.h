@@ -49,6 +49,7 @@ class LineDirectiveWriter {
     const Options& options_;
     OutputStream& output_;
     std::string scratch_;
+    std::string mapped_;
 };
 
 /// Records that every conditional block open in the includer encloses an expanded include: the

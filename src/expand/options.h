@@ -5,6 +5,9 @@
 #include <utility>
 #include <vector>
 
+/// Pairs of leading path text and what replaces it in the output.
+using PathPrefixMap = std::vector<std::pair<std::string_view, std::string_view>>;
+
 /// The settings of one run, filled once from the command line.
 struct Options {
     bool verbose = false;
@@ -26,7 +29,7 @@ struct Options {
     std::int32_t max_include_recurse = 300;
     /// Leading text of the paths written into the output, and what replaces it; the last pair
     /// that matches applies. Points into the argument vector.
-    std::vector<std::pair<std::string_view, std::string_view>> path_prefix_map;
+    PathPrefixMap path_prefix_map;
     /// The output may not grow beyond this many bytes.
     std::uint64_t max_output_size = UINT64_MAX;
 };

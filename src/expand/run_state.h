@@ -55,5 +55,6 @@ struct RunState {
     std::string line;
     std::string analysis;
     std::vector<std::uint32_t> offsets;
-    std::string guard_text;  ///< the file name in an include-once text
+    std::string guard_text;  ///< the file name in an include-once text, a path as shown
+    std::string guard_key;   ///< the key of the file being opened
 };

@@ -20,9 +20,18 @@ OutputStream::~OutputStream() {
     }
 }
 
+void OutputStream::Hand_Over(const char* data, std::size_t size) {
+    if (size > limit_ - handed_over_) {
+        size = static_cast<std::size_t>(limit_ - handed_over_);
+        over_limit_ = true;
+    }
+    handed_over_ += size;
+    if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) failed_ = true;
+}
+
 void OutputStream::Flush() {
     if (used_ == 0) return;
-    if (file_ == nullptr || std::fwrite(buffer_.get(), 1, used_, file_) != used_) failed_ = true;
+    Hand_Over(buffer_.get(), used_);
     used_ = 0;
 }
 
@@ -46,7 +55,7 @@ void OutputStream::Write(const char* data, std::size_t size) {
         return;
     }
     // A very long line goes straight to the stream rather than through the buffer.
-    if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) failed_ = true;
+    Hand_Over(data, size);
 }
 
 void OutputStream::Print(const char* format, ...) {

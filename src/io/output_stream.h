@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -53,9 +54,24 @@ class OutputStream {
         return file_;
     }
 
+    /// No byte beyond the first `limit` reaches the stream.
+    void Set_Limit(std::uint64_t limit) {
+        limit_ = limit;
+    }
+    /// True once bytes beyond the limit were dropped. Checked by the caller, who reports it.
+    bool Over_Limit() const {
+        return over_limit_;
+    }
+
   private:
     static constexpr std::size_t kCapacity = 64 * 1024;
+    /// Passes bytes on to the stream, up to the limit.
+    void Hand_Over(const char* data, std::size_t size);
+
     FILE* file_;
+    std::uint64_t limit_ = UINT64_MAX;
+    std::uint64_t handed_over_ = 0;
+    bool over_limit_ = false;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;

@@ -52,6 +52,48 @@ DirectiveKind Include_Shape(std::string_view analysis, std::size_t word, Include
     return DirectiveKind::include;
 }
 
+bool Is_Identifier_Start(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+// The identifier at `at` (empty when there is none); `at` moves behind it.
+std::string_view Identifier(std::string_view text, std::size_t& at) {
+    const std::size_t begin = at;
+    if (at < text.size() && Is_Identifier_Start(text[at])) {
+        while (at < text.size() && (Is_Alnum(text[at]) || text[at] == '_')) ++at;
+    }
+    return text.substr(begin, at - begin);
+}
+
+bool Only_Space_From(std::string_view text, std::size_t at) {
+    return Skip_Space(text, at) == text.size();
+}
+
+// The macro `#ifndef X` or `#if !defined X` / `#if !defined(X)` tests, when that is all it tests.
+std::string_view Negated_Test(std::string_view word) {
+    std::size_t at = 0;
+    std::string_view macro;
+    if (Is_Keyword(word, "ifndef", true)) {
+        at = Skip_Space(word, 6);
+        macro = Identifier(word, at);
+    } else {
+        at = Skip_Space(word, 2);
+        if (at == word.size() || word[at] != '!') return {};
+        at = Skip_Space(word, at + 1);
+        if (Identifier(word, at) != "defined") return {};
+        at = Skip_Space(word, at);
+        const bool parenthesised = at < word.size() && word[at] == '(';
+        if (parenthesised) at = Skip_Space(word, at + 1);
+        macro = Identifier(word, at);
+        if (parenthesised) {
+            at = Skip_Space(word, at);
+            if (at == word.size() || word[at] != ')') return {};
+            ++at;
+        }
+    }
+    return Only_Space_From(word, at) ? macro : std::string_view();
+}
+
 }  // namespace
 
 std::size_t Directive_Word(std::string_view analysis) {
@@ -69,6 +111,7 @@ Directive Classify_Directive(std::string_view analysis) {
     if (Is_Keyword(word, "if", true) || Is_Keyword(word, "ifdef", true) ||
         Is_Keyword(word, "ifndef", true)) {
         directive.kind = DirectiveKind::if_open;
+        directive.macro = Negated_Test(word);
     } else if (Is_Keyword(word, "endif")) {
         directive.kind = DirectiveKind::endif;
     } else if (Is_Keyword(word, "else") || Is_Keyword(word, "elif") ||
@@ -79,6 +122,20 @@ Directive Classify_Directive(std::string_view analysis) {
     } else if (word.size() > 7 && Starts_With(word, "include")) {
         directive.include.hash = analysis.find('#');
         directive.kind = Include_Shape(analysis, at, directive.include);
+    } else if (Is_Keyword(word, "define", true) || Is_Keyword(word, "undef", true)) {
+        const bool define = word[0] == 'd';
+        std::size_t name = Skip_Space(word, define ? 6 : 5);
+        directive.macro = Identifier(word, name);
+        if (!directive.macro.empty()) {
+            directive.kind = define ? DirectiveKind::define : DirectiveKind::undef;
+        }
+    } else if (Is_Keyword(word, "pragma", true)) {
+        std::size_t once = Skip_Space(word, 6);
+        if (Identifier(word, once) == "once" && Only_Space_From(word, once)) {
+            directive.kind = DirectiveKind::pragma_once;
+            directive.begin = analysis.find('#');
+            directive.end = at + once;
+        }
     }
     return directive;
 }

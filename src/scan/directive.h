@@ -19,6 +19,9 @@ enum class DirectiveKind : std::uint8_t {
     line,         ///< #line as `sscanf(" # line %u")` takes it: Parse_Line_Directive tells more
     include,      ///< #include "name" or <name>
     bad_include,  ///< #include followed by something else than a well-formed name
+    define,       ///< #define and a macro name
+    undef,        ///< #undef and a macro name
+    pragma_once,  ///< #pragma once, with nothing after it
 };
 
 /// Where the name of an include stands in the analysis copy.
@@ -32,8 +35,14 @@ struct IncludeSyntax {
 struct Directive {
     DirectiveKind kind = DirectiveKind::none;
     IncludeSyntax include;  ///< for DirectiveKind::include
+    /// The macro a #define or #undef names, or that an #if_open tests for being undefined when
+    /// that is all it tests (`#ifndef X`, `#if !defined X`, `#if !defined(X)`); else empty.
+    std::string_view macro;
+    /// For #pragma once: where '#' stands and where "once" ends in the analysis copy.
+    std::size_t begin = 0;
+    std::size_t end = 0;
 };
 
 /// Tells which directive the analysis copy holds, testing in the order if, endif, else, line,
-/// include. A bare "#include" that ends the copy is none.
+/// include, define, undef, pragma. A bare "#include" that ends the copy is none.
 [[nodiscard]] Directive Classify_Directive(std::string_view analysis);
