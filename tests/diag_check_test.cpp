@@ -2,7 +2,7 @@
 // its first error at the file and line where it reports it reading the original files. Each
 // random tree (diag_tree.h) holds one deliberate error; it is compiled under every combination of
 // the macros it tests, the originals through a wrapper that includes the inputs, the joined text
-// once with default options (lines compared) and once with -lnff -sif (file names too).
+// once with default options (lines compared) and once with -lnff -sif -sg (file names too).
 //
 // QUILLFOLD_DIAG_TREES=n checks n trees, QUILLFOLD_DIAG_SEED=s starts at seed s (alone: that one
 // tree). A mismatching tree is kept with the tool's arguments (args.txt), the joined outputs, the
@@ -85,7 +85,7 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
     }
     Write("diag_wrapper.cpp", wrapper);
 
-    const std::vector<std::string> variants[] = {{}, {"-lnff", "-sif"}};
+    const std::vector<std::string> variants[] = {{}, {"-lnff", "-sif", "-sg"}};
     const char* const names[] = {"default", "lnff"};
     std::string problems, arguments;
     bool joined[2];
@@ -130,7 +130,7 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
         if (joined[0] && Line_Of(by_line) != Line_Of(original)) {
             problems += with + ", default options " + by_line + "\n";
         }
-        if (joined[1] && named != original) problems += with + ", -lnff -sif " + named + "\n";
+        if (joined[1] && named != original) problems += with + ", -lnff -sif -sg " + named + "\n";
     }
 
     fs::current_path(trees_root);

@@ -262,11 +262,17 @@ DiagTree Generator::Make() {
     std::vector<Strings> lines;
     std::vector<std::vector<std::size_t>> slots;
     for (std::size_t i = 0; i < files; ++i) {
+        // Some headers take effect once: by #pragma once or by an include guard.
+        const std::uint32_t once = i < inputs ? 2 : Pick(3);
+        const std::string guard = "GUARD_" + std::to_string(i) + "_H";
+        if (once == 0) Emit("#pragma once");
+        if (once == 1) Emit("#ifndef " + guard + "\n#define " + guard);
         Block(i, 0);
         while (!pending_[i].empty()) {
             Include(i);
             slots_.push_back(lines_.size());
         }
+        if (once == 1) Emit("#endif");
         lines.push_back(std::move(lines_));
         slots.push_back(std::move(slots_));
         lines_.clear();

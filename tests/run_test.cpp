@@ -155,3 +155,27 @@ TEST_F(RunTest, LineNumbersInMessages) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tree joined in two folders, with every form of path the output can hold: include comments,
+// named line directives, include-once guard names and #pragma once macros.
+TEST_F(RunTest, PathPrefixMapMakesTheOutputTheSameWhereverTheTreeIs) {
+    std::string outputs[2];
+    for (const char* folder : {"one", "two"}) {
+        const std::string top = root_ + "/" + folder;
+        Write(std::string(folder) + "/src/main.c",
+              "#include \"p.h\"\n#include <q.h>\n#include \"p.h\"\n");
+        Write(std::string(folder) + "/src/p.h", "#pragma once\np\n");
+        Write(std::string(folder) + "/inc/q.h", "q\n");
+        const RunResult r =
+            Run_Tool({"-io", "-lnff", "-sif", "-ppm", top + "=/checkout", "-I", top + "/inc", "-i",
+                      top + "/src/main.c", "-o", std::string(folder) + ".out"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        outputs[folder[0] == 't'] = Read(std::string(folder) + ".out");
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_EQ(outputs[0].find(root_), std::string::npos) << outputs[0];
+}
+
+}  // namespace

@@ -9,15 +9,16 @@
 
 struct OnceRecord;
 
-/// Where a file's text stands in the shape of an include guard: `#ifndef X` with only blank and
-/// comment lines before it, `#define X` next, no #else or #elif of that block, and only blank
-/// and comment lines after its #endif.
+/// Where a file's text stands in the shape of an include guard: `#ifndef X` (or `#if !defined X`)
+/// with only blank and comment lines before it, `#define X` in that block outside any block
+/// nested in it, no #else or #elif of that block, and only blank and comment lines after its
+/// #endif.
 enum class GuardWatch : std::uint8_t {
-    off,     ///< not watched, or not that shape
-    before,  ///< nothing but blank and comment lines so far
-    opened,  ///< `#ifndef X` seen; `#define X` must come next
-    inside,  ///< inside the guard block
-    after,   ///< after the block's #endif
+    off,      ///< not watched, or not that shape
+    before,   ///< nothing but blank and comment lines so far
+    opened,   ///< inside the block that tests the macro, before its #define
+    inside,   ///< inside that block, after its #define
+    after,    ///< after the block's #endif
 };
 
 /// One file being expanded. Owns its stream and its carried text; the names point into the
@@ -59,6 +60,8 @@ struct IncludeFrame {
     GuardWatch guard_watch = GuardWatch::off;
     /// The macro of that guard, once its opening line is seen.
     std::string guard_macro;
+    /// No text before the guard's test defines its macro: the block is entered.
+    bool trusted_guard = false;
 };
 
 /// The input at the bottom, the file being read on top. Pushing may move the frames, so a

@@ -34,8 +34,9 @@ struct GuardTable {
     std::map<std::string, const std::string*> by_key;
     /// By guard key; the records stay where they are while the table grows.
     std::map<std::string, OnceRecord> files;
-    /// Every macro an #undef has named so far.
+    /// Every macro an #undef, and every macro a #define, has named so far (with -sg).
     std::set<std::string, std::less<>> undefined;
+    std::set<std::string, std::less<>> defined;
 };
 
 /// The key that tells files apart in `table`: `path` made absolute, in lower case where file

@@ -128,8 +128,9 @@ Opened Open_Top(RunState& state) {
             state.output.Print("#ifndef %s\n", frame.once->pragma_guard.c_str());
             frame.wrapped = true;
         }
-        if (options.skip_guarded && !frame.once->shape_known)
-            frame.guard_watch = GuardWatch::before;
+        // Every expansion is watched: the guard block of one that is compiled for sure makes
+        // what it includes compiled for sure.
+        if (options.skip_guarded) frame.guard_watch = GuardWatch::before;
     }
     state.lines.Opening(frame, depth, first_input);
     return Opened::ready;
@@ -155,7 +156,8 @@ Handled Write_Fixed_Directive(RunState& state, IncludeFrame& frame, std::string_
 }
 
 // Follows the shape of an include guard over one line of `frame`, given what it holds.
-void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_view analysis) {
+void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_view analysis,
+                 const GuardTable& guards) {
     switch (frame.guard_watch) {
         case GuardWatch::off:
             return;
@@ -163,22 +165,26 @@ void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_vi
             if (directive.kind == DirectiveKind::if_open && !directive.macro.empty()) {
                 frame.guard_macro.assign(directive.macro);
                 frame.guard_watch = GuardWatch::opened;
+                // No text before defines the macro, so the block is entered: only a definition
+                // from outside the sources (a -D of the guard's own macro) could skip it.
+                frame.trusted_guard = guards.defined.count(directive.macro) == 0;
             } else if (Has_Text(analysis)) {
                 frame.guard_watch = GuardWatch::off;
             }
             return;
         case GuardWatch::opened:
+        case GuardWatch::inside:
+            // Only the guard block's own directives matter here: its #define of the macro, and
+            // its #else, #elif and #endif.
+            if (frame.conditional_depth != 1) return;
             if (directive.kind == DirectiveKind::define && directive.macro == frame.guard_macro) {
                 frame.guard_watch = GuardWatch::inside;
-            } else if (Has_Text(analysis)) {
+            } else if (directive.kind == DirectiveKind::branch) {
                 frame.guard_watch = GuardWatch::off;
+            } else if (directive.kind == DirectiveKind::endif) {
+                frame.guard_watch =
+                    frame.guard_watch == GuardWatch::inside ? GuardWatch::after : GuardWatch::off;
             }
-            return;
-        case GuardWatch::inside:
-            // Only the guard block's own #else, #elif and #endif matter here.
-            if (frame.conditional_depth != 1) return;
-            if (directive.kind == DirectiveKind::branch) frame.guard_watch = GuardWatch::off;
-            if (directive.kind == DirectiveKind::endif) frame.guard_watch = GuardWatch::after;
             return;
         case GuardWatch::after:
             if (Has_Text(analysis)) frame.guard_watch = GuardWatch::off;
@@ -186,9 +192,17 @@ void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_vi
     }
 }
 
+// Whether the line being read in `frame` is compiled whenever the file's text is: outside every
+// conditional block of the file but its trusted include guard.
+bool Outside_Conditionals(const IncludeFrame& frame) {
+    if (frame.conditional_depth == 0) return true;
+    return frame.conditional_depth == 1 && frame.trusted_guard &&
+           (frame.guard_watch == GuardWatch::opened || frame.guard_watch == GuardWatch::inside);
+}
+
 // Whether every line of `frame` must be analysed for the guard watch, not only directives.
 bool Watches_Every_Line(const IncludeFrame& frame) {
-    return frame.guard_watch != GuardWatch::off && frame.guard_watch != GuardWatch::inside;
+    return frame.guard_watch == GuardWatch::before || frame.guard_watch == GuardWatch::after;
 }
 
 // A #pragma once `line` of the top frame: written as the definition of the macro that stands
@@ -205,7 +219,7 @@ Handled Write_Pragma_Once(RunState& state, IncludeFrame& frame, std::string_view
         record.pragma_guard = Issue_Guard_Name(state.guards, state.guard_key, "ONCE_",
                                                state.options.path_prefix_map, state.console_err);
     }
-    if (frame.conditional_depth == 0) {
+    if (Outside_Conditionals(frame)) {
         frame.passed_pragma = true;
         if (frame.unconditional) record.pragma_proven = true;
     }
@@ -276,7 +290,7 @@ Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis
     output.Print("// #include %s\n",
                  Map_Path(resolved, state.options.path_prefix_map, state.guard_text).data());
     const bool unconditional =
-        includer.unconditional && includer.conditional_depth == 0 && !includer.wrapped;
+        includer.unconditional && !includer.wrapped && Outside_Conditionals(includer);
     state.stack.emplace_back(resolved);
     IncludeFrame& included = state.stack.back();
     included.display_name = name.c_str();
@@ -304,11 +318,13 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
         return Strip_Failed(state, frame);
     }
     const Directive directive = may_be_directive ? Classify_Directive(state.analysis) : Directive{};
-    Watch_Guard(frame, directive, state.analysis);
+    Watch_Guard(frame, directive, state.analysis, state.guards);
     if (frame.fix_after_directive) return Write_Fixed_Directive(state, frame, line);
     switch (directive.kind) {
         case DirectiveKind::none:
+            break;
         case DirectiveKind::define:
+            if (state.options.skip_guarded) state.guards.defined.emplace(directive.macro);
             break;
         case DirectiveKind::if_open:
             ++frame.conditional_depth;

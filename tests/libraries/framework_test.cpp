@@ -1,0 +1,15 @@
+// Tests built against a test framework compiled from its one joined source.
+#include <gtest/gtest.h>
+
+TEST(Joined, Adds) {
+    EXPECT_EQ(2 + 2, 4);
+}
+
+TEST(Joined, Compares) {
+    EXPECT_LT(1, 2);
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
