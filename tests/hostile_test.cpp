@@ -18,11 +18,13 @@ namespace {
 
 class HostileTest : public TreeTest {};
 
+#if !defined(_WIN32)
 std::string Repeated(const std::string& text, std::size_t count) {
     std::string all;
     for (std::size_t i = 0; i < count; ++i) all += text;
     return all;
 }
+#endif
 
 TEST_F(HostileTest, OpenFilesUnderALowLimit) {
 #if defined(_WIN32)
