@@ -1,9 +1,9 @@
-#include "scan/line_scan.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "scan/line_scan.h"
 
 namespace {
 
@@ -57,6 +57,10 @@ TEST(CommentStripTest, StateCarriesFromLineToLine) {
         {{"s = \"ab\\", "cd\" // \\", "#d", "#d"}, "s = \"ab|cd\" ||#d", "y--y"},
         {{"#if A /* c", "#d */ #e"}, "#if A | #e", "y-"},
         {{"s = \"a\\\\", "\"b\""}, "s = \"a\\|\"b\"", "y-"},
+        // a literal scanned in blocks of 16 bytes, far into its line
+        {{std::string(40, 'a') + "\"\\\" /* \" /* c */ 0123456789abcdef"},
+         std::string(40, 'a') + "\"\\\" /* \"   0123456789abcdef",
+         "y"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.lines));

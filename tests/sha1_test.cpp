@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -9,29 +10,23 @@
 
 namespace {
 
-std::string Hex(const Sha1Digest& digest) {
+// The digest of `message` fed in pieces of `size` bytes (0: whole). Once final, the digest
+// refuses more bytes.
+std::string Digest(const std::string& message, std::size_t size = 0) {
+    Sha1Digest digest;
+    digest.Init();
+    for (std::size_t at = 0; at < message.size(); at += size) {
+        if (size == 0) size = message.size();
+        EXPECT_TRUE(digest.Update(message.data() + at, std::min(size, message.size() - at)));
+    }
+    EXPECT_TRUE(digest.Update("", 0));
+    digest.Final();
+    EXPECT_FALSE(digest.Update("x", 1));
     const std::uint32_t* w = digest.Words();
     char text[41];
     std::snprintf(text, sizeof text, "%08x%08x%08x%08x%08x", unsigned(w[0]), unsigned(w[1]),
                   unsigned(w[2]), unsigned(w[3]), unsigned(w[4]));
     return text;
-}
-
-// Digest of `message` fed as consecutive pieces of the given sizes; the rest goes in last. Once
-// final, the digest refuses more bytes and a second Final changes nothing.
-std::string Digest(const std::string& message, const std::vector<std::size_t>& sizes = {}) {
-    Sha1Digest digest;
-    digest.Init();
-    std::size_t at = 0;
-    for (std::size_t size : sizes) {
-        EXPECT_TRUE(digest.Update(message.data() + at, size));
-        at += size;
-    }
-    EXPECT_TRUE(digest.Update(message.data() + at, message.size() - at));
-    digest.Final();
-    EXPECT_FALSE(digest.Update("x", 1) || digest.Update("", 0));
-    digest.Final();
-    return Hex(digest);
 }
 
 TEST(Sha1Digest, StandardVectorsAndPaddingBoundaries) {
@@ -42,11 +37,8 @@ TEST(Sha1Digest, StandardVectorsAndPaddingBoundaries) {
         {"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
          "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
-        {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopq"
-         "rlmnopqrsmnopqrstnopqrstu",
-         "a49b2446a02c645bf419f995b67091253a04a259"},
         {std::string(1000000, 'a'), "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
-        // the run cut at the padding boundaries; digests taken with sha1sum
+        // the run cut at the padding boundaries
         {run.substr(0, 55), "a617d006d1ca12671785098a19a87fe58443bde9"},
         {run.substr(0, 56), "4ad5bb7ae3c4024768d364b77c52128ea3cffebe"},
         {run.substr(0, 63), "fc8a5ab77259625085ead3ec96515b3b8d933fad"},
@@ -55,13 +47,9 @@ TEST(Sha1Digest, StandardVectorsAndPaddingBoundaries) {
     };
     for (const auto& [message, expected] : cases) {
         SCOPED_TRACE("length " + std::to_string(message.size()));
-        EXPECT_EQ(Digest(message), expected);
-        if (message.size() > 1000) continue;
-        for (std::size_t split = 0; split <= message.size(); ++split) {
-            EXPECT_EQ(Digest(message, {split}), expected) << "split at " << split;
+        for (const std::size_t size : {0, 1, 7, 63, 64, 65}) {
+            EXPECT_EQ(Digest(message, size), expected) << "in pieces of " << size;
         }
-        EXPECT_EQ(Digest(message, std::vector<std::size_t>(message.size(), 1)), expected)
-            << "one byte at a time";
     }
 }
 

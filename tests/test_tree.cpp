@@ -2,12 +2,14 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 
 #include "app/run.h"
+#include "digest/sha1.h"
 
 namespace fs = std::filesystem;
 
@@ -17,8 +19,10 @@ std::string Read_Stream(FILE* file) {
     std::string text;
     std::rewind(file);
     char buffer[4096];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
+    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, count);
+    }
+    std::fclose(file);
     return text;
 }
 
@@ -29,38 +33,36 @@ void Replace_All(std::string& text, const std::string& from, const std::string& 
     }
 }
 
+// The digest guard names end with: of the key with '/' separators, in lower case on Windows.
+std::string Key_Hash(std::string path) {
+    for (char& c : path) {
+        if (kWindows) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c == '\\') c = '/';
+    }
+    Sha1Digest digest;
+    digest.Init();
+    digest.Update(path.data(), path.size());
+    digest.Final();
+    const std::uint32_t* h = digest.Words();
+    char hex[41];
+    std::snprintf(hex, sizeof hex, "%08X%08X%08X%08X%08X", unsigned{h[0]}, unsigned{h[1]},
+                  unsigned{h[2]}, unsigned{h[3]}, unsigned{h[4]});
+    return hex;
+}
+
 }  // namespace
 
 std::string As_Written(const std::string& text) {
     std::string written = text;
-    Replace_All(written, "\n", kOutputLineEnd);
+    if (kWindows) Replace_All(written, "\n", "\r\n");
     return written;
-}
-
-std::string Guard_Key(const std::string& path) {
-    std::string key = path;
-    if (kWindows) {
-        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    for (char& c : key) {
-        if (c == '\\') c = '/';
-    }
-    return key;
-}
-
-std::string Read_File(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 void TreeTest::SetUp() {
     std::random_device random;
-    const fs::path base = fs::temp_directory_path();
     fs::path root;
     do {
-        root = base / ("quillfold-test-" + std::to_string(random()));
+        root = fs::temp_directory_path() / ("quillfold-test-" + std::to_string(random()));
     } while (!fs::create_directory(root));
     root_ = fs::canonical(root).string();
     previous_directory_ = fs::current_path().string();
@@ -74,7 +76,6 @@ void TreeTest::TearDown() {
         return;
     }
     std::error_code ignored;
-    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(root_, ignored);
 }
 
@@ -87,57 +88,44 @@ void TreeTest::Write(const std::string& relative, const std::string& bytes) {
 }
 
 std::string TreeTest::Read(const std::string& relative) const {
-    return Read_File((fs::path(root_) / fs::path(relative)).string());
-}
-
-bool TreeTest::Exists(const std::string& relative) const {
-    return fs::exists(fs::path(root_) / fs::path(relative));
+    std::ifstream in(fs::path(root_) / fs::path(relative), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 RunResult TreeTest::Run_Tool(const std::vector<std::string>& args) const {
     std::vector<const char*> argv{"quillfold"};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-    RunResult result;
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
-    if (out == nullptr || err == nullptr) {
-        ADD_FAILURE() << "cannot make temporary files for the console";
-        if (out != nullptr) std::fclose(out);
-        if (err != nullptr) std::fclose(err);
-        return result;
-    }
+    if (out == nullptr || err == nullptr) std::abort();
+    RunResult result;
     result.status = ::Run(static_cast<int>(argv.size() - 1), argv.data(), out, err);
     result.out = Read_Stream(out);
     result.err = Read_Stream(err);
-    std::fclose(out);
-    std::fclose(err);
     return result;
 }
 
 std::string TreeTest::Expand(const std::string& text) const {
-    std::string expanded = text;
-    Replace_All(expanded, "{root}", root_);
-    std::string slashed_root = root_;
+    std::string expanded = text, slashed_root = root_;
     for (char& c : slashed_root) {
         if (c == '\\') c = '/';
     }
+    Replace_All(expanded, "{root}", root_);
     Replace_All(expanded, "{slashed root}", slashed_root);
     Replace_All(expanded, "{/}", std::string(1, static_cast<char>(fs::path::preferred_separator)));
+    Replace_All(expanded, "{date}", __DATE__);
+    for (std::size_t at; (at = expanded.find("{hash ")) != std::string::npos;) {
+        const std::size_t end = expanded.find('}', at);
+        expanded.replace(at, end + 1 - at, Key_Hash(expanded.substr(at + 6, end - at - 6)));
+    }
     return expanded;
 }
 
 void TreeTest::Check(const TreeCase& c) {
     SCOPED_TRACE(c.name);
-    // Each case gets a folder of its own, so the cases of one table cannot see each other.
-    std::string folder = std::to_string(++cases_checked_) + "-" + c.name.substr(0, 50);
-    for (char& ch : folder) {
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '-';
-    }
-    const std::string tree_root = root_;
-    root_ = (fs::path(tree_root) / folder).string();
-    fs::create_directories(root_);
-    fs::current_path(root_);
     for (const TreeFile& file : c.files) Write(file.first, Expand(file.second));
     std::vector<std::string> args;
     for (const std::string& arg : c.args) args.push_back(Expand(arg));
@@ -148,6 +136,4 @@ void TreeTest::Check(const TreeCase& c) {
     if (!c.out.empty()) {
         EXPECT_EQ(result.out, Expand(c.out));
     }
-    root_ = tree_root;
-    fs::current_path(root_);
 }
