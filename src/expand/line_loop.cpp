@@ -353,6 +353,8 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
             if (state.options.skip_guarded) state.guards.undefined.emplace(directive.macro);
             break;
         case DirectiveKind::pragma_once:
+            // Continued onto the next line, it is no longer a plain #pragma once.
+            if (frame.scan.spliced) break;
             return Write_Pragma_Once(state, frame, line, directive);
     }
     output.Write_Line(line);
