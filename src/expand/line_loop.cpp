@@ -48,7 +48,7 @@ Opened Open_Top(RunState& state) {
         return Opened::failed;
     }
     // Reading the file being written would chase its own growth.
-    if (Same_File(Get_File_Identity(frame.file.Stream()), state.output_identity)) {
+    if (Same_File(frame.file.Identity(), state.output_identity)) {
         std::fprintf(state.console_err, "error: failed to open '%s': it is the output file\n",
                      frame.path);
         return Opened::failed;

@@ -18,6 +18,7 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
     if (this != &other) {
         Close();
         file_ = std::exchange(other.file_, nullptr);
+        identity_ = other.identity_;
         buffer_ = std::move(other.buffer_);
         begin_ = other.begin_;
         end_ = other.end_;
@@ -35,16 +36,18 @@ void LineReader::Close() {
 }
 
 bool LineReader::Open(const char* path) {
-    FILE* file = Open_Text_For_Reading(path);
+    FileIdentity identity;
+    FILE* file = Open_Text_For_Reading(path, &identity);
     if (file == nullptr) return false;
-    Adopt(file);
+    Adopt(file, identity);
     return true;
 }
 
-void LineReader::Adopt(FILE* file) {
+void LineReader::Adopt(FILE* file, const FileIdentity& identity) {
     Close();
     if (!buffer_) buffer_.reset(new char[kCapacity]);
     file_ = file;
+    identity_ = identity;
     begin_ = end_ = 0;
     drained_ = at_end_ = failed_ = false;
 }
@@ -56,17 +59,13 @@ bool LineReader::Fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    const std::size_t count = std::fread(buffer_.get() + end_, 1, kCapacity - end_, file_);
+    const std::size_t wanted = kCapacity - end_;
+    const std::size_t count = Read_Text(file_, buffer_.get() + end_, wanted, failed_);
     end_ += count;
-    if (count == 0) {
-        if (std::ferror(file_) != 0) {
-            failed_ = true;
-        } else {
-            drained_ = true;
-        }
-        return false;
-    }
-    return true;
+    // A regular file that gives less than was asked for has ended: asking again to be told so
+    // would cost a system call per file.
+    if (count == 0 || (count < wanted && identity_.valid)) drained_ = !failed_;
+    return count != 0;
 }
 
 bool LineReader::Skip_Byte_Order_Mark() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "path/file_identity.h"
+
 /// A text file read line by line through its own buffer, with the end-of-file and error
 /// indicators of a stream read one character at a time. Owns its stream; movable, not copyable.
 class LineReader {
@@ -20,10 +22,12 @@ class LineReader {
     /// Opens `path` in text mode. False when it cannot be opened or is a directory; the caller
     /// prints the error.
     [[nodiscard]] bool Open(const char* path);
-    /// Takes over an already opened stream (used by tests).
-    void Adopt(FILE* file);
+    /// Takes over an already opened stream (used by tests); `identity` is the file's, when known.
+    void Adopt(FILE* file, const FileIdentity& identity = FileIdentity{});
     bool Is_Open() const { return file_ != nullptr; }
     FILE* Stream() const { return file_; }
+    /// The identity of the file opened, taken when it was opened.
+    const FileIdentity& Identity() const { return identity_; }
 
     /// Consumes a UTF-8 byte order mark (EF BB BF) at the very start of the file; true when
     /// there was one. Call once, right after opening.
@@ -57,6 +61,7 @@ class LineReader {
 
     static constexpr std::size_t kCapacity = 16 * 1024;
     FILE* file_ = nullptr;
+    FileIdentity identity_;
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
