@@ -112,8 +112,8 @@ Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis
                        const IncludeSyntax& syntax) {
     IncludeFrame& includer = state.stack.back();
     const std::string& name =
-        state.pool.Add(std::string_view(analysis.copy)
-                           .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
+        state.pool.Intern(std::string_view(analysis.copy)
+                              .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
     const std::int32_t limit = state.options.max_include_recurse;
     if (limit > 0 && state.stack.size() == static_cast<std::size_t>(limit)) {
         std::fprintf(state.console_err, "error: '%s' line %u: maximum include recursion exceeded\n",
