@@ -43,7 +43,7 @@ bool Has_Text(std::string_view text) {
 Opened Open_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     const std::size_t depth = state.stack.size();
-    if (!frame.file.Open(frame.path)) {
+    if (!frame.file.Open(frame.path, &state.idle_files)) {
         std::fprintf(state.console_err, "error: failed to open '%s'\n", frame.path);
         return Opened::failed;
     }

@@ -19,6 +19,8 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
         Close();
         file_ = std::exchange(other.file_, nullptr);
         identity_ = other.identity_;
+        idle_ = std::exchange(other.idle_, nullptr);
+        path_ = other.path_;
         buffer_ = std::move(other.buffer_);
         begin_ = other.begin_;
         end_ = other.end_;
@@ -30,16 +32,26 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
 }
 
 void LineReader::Close() {
-    // Nothing was written through this stream, so the result of closing says nothing.
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ != nullptr) {
+        if (idle_ != nullptr && !failed_) {
+            idle_->Give_Back(path_, file_, identity_);
+        } else {
+            // Nothing was written through this stream, so the result of closing says nothing.
+            std::fclose(file_);
+        }
+    }
     file_ = nullptr;
+    idle_ = nullptr;
 }
 
-bool LineReader::Open(const char* path) {
+bool LineReader::Open(const char* path, IdleFiles* idle) {
     FileIdentity identity;
-    FILE* file = Open_Text_For_Reading(path, &identity);
+    FILE* file =
+        idle != nullptr ? idle->Open(path, identity) : Open_Text_For_Reading(path, &identity);
     if (file == nullptr) return false;
     Adopt(file, identity);
+    idle_ = idle;
+    path_ = path;
     return true;
 }
 

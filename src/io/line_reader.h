@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/idle_files.h"
 #include "path/file_identity.h"
 
 /// A text file read line by line through its own buffer, with the end-of-file and error
@@ -20,8 +21,10 @@ class LineReader {
     LineReader& operator=(const LineReader&) = delete;
 
     /// Opens `path` in text mode. False when it cannot be opened or is a directory; the caller
-    /// prints the error.
-    [[nodiscard]] bool Open(const char* path);
+    /// prints the error. With `idle` the stream is taken from it where it keeps one for `path`,
+    /// and given back to it when the reader closes; `path` and `idle` must then outlive the
+    /// reader.
+    [[nodiscard]] bool Open(const char* path, IdleFiles* idle = nullptr);
     /// Takes over an already opened stream (used by tests); `identity` is the file's, when known.
     void Adopt(FILE* file, const FileIdentity& identity = FileIdentity{});
     bool Is_Open() const { return file_ != nullptr; }
@@ -62,6 +65,8 @@ class LineReader {
     static constexpr std::size_t kCapacity = 16 * 1024;
     FILE* file_ = nullptr;
     FileIdentity identity_;
+    IdleFiles* idle_ = nullptr;   ///< where the stream goes back to when closed, if anywhere
+    const char* path_ = nullptr;  ///< the path it was opened with, for `idle_`
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;

@@ -17,6 +17,10 @@ FILE* Open_Text_For_Reading(const char* path, FileIdentity* identity = nullptr);
 /// fewer than `size` bytes only when its end was reached.
 std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed);
 
+/// Sets `file`, opened by Open_Text_For_Reading, back to its start, with its end-of-file and
+/// error indicators cleared. False when it cannot be.
+[[nodiscard]] bool Rewind_Text(FILE* file);
+
 /// Creates or truncates `path` for writing in text mode. Null on failure; the caller prints
 /// the error.
 FILE* Open_Text_For_Writing(const char* path);

@@ -30,6 +30,11 @@ std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed) 
     }
 }
 
+bool Rewind_Text(FILE* file) {
+    // Reads bypass the stream, so its position and indicators are those of the descriptor.
+    return lseek(fileno(file), 0, SEEK_SET) == 0;
+}
+
 FILE* Open_Text_For_Writing(const char* path) {
     return std::fopen(path, "w");
 }

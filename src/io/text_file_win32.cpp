@@ -25,6 +25,13 @@ std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed) 
     return count;
 }
 
+bool Rewind_Text(FILE* file) {
+    // fseek also clears the end-of-file indicator; the error indicator is cleared here.
+    if (std::fseek(file, 0, SEEK_SET) != 0) return false;
+    std::clearerr(file);
+    return true;
+}
+
 FILE* Open_Text_For_Writing(const char* path) {
     return _fsopen(path, "wt", _SH_DENYWR);
 }
