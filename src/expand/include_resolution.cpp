@@ -84,7 +84,7 @@ const char* IncludeResolver::Resolve(const std::string& name, bool angle,
         if (folders_.Exists(candidate_)) return Found(candidate_);
     }
     if (!search_folders_ready_) Prepare_Search_Folders();
-    const bool single = Is_Single_Component(name);
+    const bool single = listing_ && Is_Single_Component(name);
     for (std::size_t i = 0; i < include_paths_.size(); ++i) {
         const SearchFolder& search = search_folders_[i];
         if (single && search.folder != nullptr) {

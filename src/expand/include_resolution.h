@@ -30,9 +30,13 @@ class IncludeResolver {
     const char* Resolve(const std::string& name, bool angle, const IncludeFrame& includer,
                         FILE* err);
 
-    /// With `listing` false, every candidate is asked of the file system rather than looked up
-    /// in a listing of its folder; the results are the same. Call before the first Resolve.
-    void Use_Folder_Listings(bool listing) { folders_.Use_Listings(listing); }
+    /// With `listing` false, every candidate is built whole and asked of the file system rather
+    /// than looked up in a listing of its folder; the results are the same. Call before the
+    /// first Resolve.
+    void Use_Folder_Listings(bool listing) {
+        listing_ = listing;
+        folders_.Use_Listings(listing);
+    }
 
     /// The current directory the resolver makes paths absolute against, asked once.
     WorkingDirectory& Working_Directory() { return working_directory_; }
@@ -54,6 +58,7 @@ class IncludeResolver {
     FolderCache folders_;
     std::vector<SearchFolder> search_folders_;
     bool search_folders_ready_ = false;
+    bool listing_ = true;
     std::string candidate_;
     std::string directory_;
 };

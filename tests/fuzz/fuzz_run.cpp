@@ -13,8 +13,9 @@
 // and -mir are taken, and "-mir <limit> -o out.txt" comes last, with a limit small enough that
 // every run ends soon, however often the files include each other.
 //
-// Each input is run twice in a fresh tree. Checked: the status is 0 or -1; both runs give the
-// same status, messages and output; no file of the tree but the output changes, and an input
+// Each input is run twice in a fresh tree, with include folders listed and with every candidate
+// asked of the file system. Checked: the status is 0 or -1; both runs give the same status,
+// messages and output; no file of the tree but the output changes, and an input
 // that is the output is refused and keeps its bytes.
 
 #include <unistd.h>
@@ -242,7 +243,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Tree tree;
     if (!Decode(std::string_view(reinterpret_cast<const char*>(data), size), tree)) return -1;
     FUZZ_CHECK(chdir(g_root.c_str()) == 0);
-    FUZZ_CHECK(Run_Once(tree) == Run_Once(tree));
+    const std::string listed = Run_Once(tree);
+    // Asking the file system for every candidate must give what the folder listings give.
+    FUZZ_CHECK(setenv("QUILLFOLD_PROBE_INCLUDES", "1", 1) == 0);
+    const std::string probed = Run_Once(tree);
+    FUZZ_CHECK(unsetenv("QUILLFOLD_PROBE_INCLUDES") == 0);
+    FUZZ_CHECK(listed == probed);
     FUZZ_CHECK(chdir(g_home.c_str()) == 0);
     return 0;
 }
