@@ -22,6 +22,8 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
         idle_ = std::exchange(other.idle_, nullptr);
         path_ = other.path_;
         buffer_ = std::move(other.buffer_);
+        capacity_ = std::exchange(other.capacity_, 0);
+        filled_once_ = other.filled_once_;
         begin_ = other.begin_;
         end_ = other.end_;
         drained_ = other.drained_;
@@ -57,7 +59,11 @@ bool LineReader::Open(const char* path, IdleFiles* idle) {
 
 void LineReader::Adopt(FILE* file, const FileIdentity& identity) {
     Close();
-    if (!buffer_) buffer_.reset(new char[kCapacity]);
+    if (!buffer_) {
+        buffer_.reset(new char[kSmallCapacity]);
+        capacity_ = kSmallCapacity;
+    }
+    filled_once_ = false;
     file_ = file;
     identity_ = identity;
     begin_ = end_ = 0;
@@ -71,9 +77,17 @@ bool LineReader::Fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    const std::size_t wanted = kCapacity - end_;
+    if (filled_once_ && capacity_ < kLargeCapacity) {
+        // Bytes waiting in the buffer move along; this happens once per large file.
+        std::unique_ptr<char[]> larger(new char[kLargeCapacity]);
+        std::memcpy(larger.get(), buffer_.get(), end_);
+        buffer_ = std::move(larger);
+        capacity_ = kLargeCapacity;
+    }
+    const std::size_t wanted = capacity_ - end_;
     const std::size_t count = Read_Text(file_, buffer_.get() + end_, wanted, failed_);
     end_ += count;
+    filled_once_ = filled_once_ || count != 0;
     // A regular file that gives less than was asked for has ended: asking again to be told so
     // would cost a system call per file.
     if (count == 0 || (count < wanted && identity_.valid)) drained_ = !failed_;

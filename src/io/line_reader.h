@@ -62,7 +62,12 @@ class LineReader {
     bool Fill();
     void Close();
 
-    static constexpr std::size_t kCapacity = 16 * 1024;
+    /// Every file starts with a small buffer, so that deep include chains of small files stay
+    /// small; a file that outgrows it gets the large one, read in fewer system calls.
+    static constexpr std::size_t kSmallCapacity = 16 * 1024;
+    static constexpr std::size_t kLargeCapacity = 256 * 1024;
+    std::size_t capacity_ = 0;
+    bool filled_once_ = false;  ///< a fill of this file already read something
     FILE* file_ = nullptr;
     FileIdentity identity_;
     IdleFiles* idle_ = nullptr;   ///< where the stream goes back to when closed, if anywhere
