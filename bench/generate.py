@@ -6,6 +6,8 @@
     generate.py chain  DIR [DEPTH]              a chain of DEPTH nested includes (default 299)
     generate.py search DIR [INCLUDES] [DIRS]    INCLUDES includes, each found in the last of DIRS
                                                 include directories (defaults 2000 and 50)
+    generate.py repeat DIR [INCLUDES]           INCLUDES includes of one small header beside the
+                                                input (default 300000)
 
 Every case leaves three files in DIR beside its sources, which bench/run reads:
     input      the file to give the tool (relative to DIR; the tools run with DIR as the
@@ -277,12 +279,23 @@ def search(root, includes=2000, dirs=50):
     write_manifest(root, "main.c", files, directories)
 
 
+def repeat(root, includes=300000):
+    """main.c includes one.h, a two-line header beside it, INCLUDES times. The files manifest
+    names main.c and one.h once each: cat of the whole text would take too many arguments."""
+    os.makedirs(root, exist_ok=True)
+    write_lines(os.path.join(root, "one.h"), ["/* A small header, included again and again. */",
+                                              "extern int one_counter;"])
+    with open(os.path.join(root, "main.c"), "w", newline="\n") as f:
+        f.write('#include "one.h"\n' * includes)
+    write_manifest(root, "main.c", ["main.c", "one.h"], [])
+
+
 def main(argv):
     if len(argv) < 3:
         sys.stderr.write(__doc__)
         return 2
     case, root, rest = argv[1], argv[2], [int(a) for a in argv[3:]]
-    cases = {"large": large, "tree": tree, "chain": chain, "search": search}
+    cases = {"large": large, "tree": tree, "chain": chain, "search": search, "repeat": repeat}
     if case not in cases:
         sys.stderr.write(__doc__)
         return 2

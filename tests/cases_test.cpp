@@ -31,6 +31,14 @@ class CaseTest : public TreeTest {
         ASSERT_EQ(case_.error, "");
         if (!Runs_Here(case_.platform)) GTEST_SKIP() << "runs only on " << case_.platform;
         Check(case_);
+        // Asking the file system for every candidate must give what the folder listings give.
+        const std::string top = root_;
+        root_ += "/probed";
+        std::filesystem::create_directory(root_);
+        std::filesystem::current_path(root_);
+        ProbingOnly probing;
+        Check(case_);
+        root_ = top;
     }
 
   private:

@@ -52,6 +52,22 @@ std::string Key_Hash(std::string path) {
 
 }  // namespace
 
+ProbingOnly::ProbingOnly() {
+#if defined(_WIN32)
+    _putenv_s("QUILLFOLD_PROBE_INCLUDES", "1");
+#else
+    setenv("QUILLFOLD_PROBE_INCLUDES", "1", 1);
+#endif
+}
+
+ProbingOnly::~ProbingOnly() {
+#if defined(_WIN32)
+    _putenv_s("QUILLFOLD_PROBE_INCLUDES", "");
+#else
+    unsetenv("QUILLFOLD_PROBE_INCLUDES");
+#endif
+}
+
 std::string As_Written(const std::string& text) {
     std::string written = text;
     if (kWindows) Replace_All(written, "\n", "\r\n");

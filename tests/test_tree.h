@@ -26,6 +26,14 @@ struct RunResult {
 /// bytes.
 using TreeFile = std::pair<std::string, std::string>;
 
+/// While it lives, runs of the tool ask the file system for every include candidate rather
+/// than look it up in a listing of its folder.
+class ProbingOnly {
+  public:
+    ProbingOnly();
+    ~ProbingOnly();
+};
+
 /// One end-to-end case: a small file tree, the arguments, and what the run must give. In file
 /// contents, arguments and expected texts these placeholders are replaced: "{root}" by the
 /// tree's absolute root, "{slashed root}" by the same with '/' separators (as #line directives

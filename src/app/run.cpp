@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include <cstdlib>
 #include <new>
 
 #include "app/command_line.h"
@@ -29,7 +30,14 @@ int Join_Inputs(Options& options, FILE* file, FILE* out, FILE* err) {
     output.Set_Limit(options.max_output_size);
     RunState state(options, output, out, err);
     state.output_identity = Get_File_Identity(file);
-    if (!Prepare_Include_Paths(options.include_paths, state.pool, err)) return -1;
+    // Listing each include folder once gives what asking for each candidate gives; the
+    // environment can turn the listings off to show it.
+    const char* probe_only = std::getenv("QUILLFOLD_PROBE_INCLUDES");
+    state.resolver.Use_Folder_Listings(probe_only == nullptr || *probe_only == '\0');
+    if (!Prepare_Include_Paths(options.include_paths, state.pool,
+                               state.resolver.Working_Directory(), err)) {
+        return -1;
+    }
     bool expanded = true;
     for (std::size_t index = 0; index < options.input_paths.size() && expanded; ++index) {
         const char* input = options.input_paths[index];

@@ -1,18 +1,62 @@
 #include "expand/include_resolution.h"
 
+#include <string_view>
+
 #include "path/path.h"
 
-bool Prepare_Include_Paths(std::vector<const char*>& include_paths, StringPool& pool, FILE* err) {
+namespace {
+
+bool Is_Separator(char c) {
+    return c == '/' || c == '\\';
+}
+
+/// A name that canonical form leaves as the last component of any path it is joined to: no
+/// separators, and not "." or "..". (Nor a NUL, where the name as a directory holds it ends.)
+bool Is_Single_Component(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name) {
+        if (Is_Separator(c) || c == '\0') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Prepare_Include_Paths(std::vector<const char*>& include_paths, StringPool& pool,
+                           WorkingDirectory& working_directory, FILE* err) {
     for (const char*& entry : include_paths) {
         if (CPath::Is_Absolute(entry)) continue;
         std::string& absolute = pool.Add(entry);
-        if (!CPath::To_Absolute(absolute)) {
+        if (!working_directory.To_Absolute(absolute)) {
             std::fprintf(err, "error: failed to make absolute path '%s'\n", entry);
             return false;
         }
         entry = absolute.c_str();
     }
     return true;
+}
+
+const char* IncludeResolver::Found(const std::string& path) {
+    return pool_.Intern(path).c_str();
+}
+
+void IncludeResolver::Prepare_Search_Folders() {
+    search_folders_.resize(include_paths_.size());
+    for (std::size_t i = 0; i < include_paths_.size(); ++i) {
+        // The canonical form of a directory joined with a single component is the directory's
+        // canonical form, a separator where it does not end in one, and the component, as long
+        // as that form begins with a drive or the root: a server or device prefix could take
+        // the component into itself.
+        std::string prefix = include_paths_[i];
+        if (!CPath::Normalize(prefix)) continue;
+        if (prefix.empty() || !Is_Separator(prefix.back())) prefix += NativePathSyntax::kSeparator;
+        const bool plain_root =
+            CPath::Is_Absolute(prefix) && !(Is_Separator(prefix[0]) && Is_Separator(prefix[1]));
+        if (!plain_root) continue;
+        search_folders_[i].folder = &folders_.Find(prefix);
+        search_folders_[i].prefix = std::move(prefix);
+    }
+    search_folders_ready_ = true;
 }
 
 const char* IncludeResolver::Resolve(const std::string& name, bool angle,
@@ -23,27 +67,39 @@ const char* IncludeResolver::Resolve(const std::string& name, bool angle,
         // Beside the includer. An includer named by an absolute path keeps its directory as it
         // is: a file in a root directory has a directory part that alone is not absolute.
         const std::string includer_path = includer.path;
-        const bool made = CPath::Get_Path(directory_, includer_path) &&
-                          (CPath::Is_Absolute(includer_path) || CPath::To_Absolute(directory_)) &&
-                          CPath::Join(candidate_, directory_, name) && CPath::Normalize(candidate_);
+        const bool made =
+            CPath::Get_Path(directory_, includer_path) &&
+            (CPath::Is_Absolute(includer_path) || working_directory_.To_Absolute(directory_)) &&
+            CPath::Join(candidate_, directory_, name) && CPath::Normalize(candidate_);
         if (!made) {
             std::fprintf(err, "error: failed to make absolute path '%s'\n", name.c_str());
             return nullptr;
         }
-        if (CPath::Exists(candidate_)) return pool_.Add(candidate_).c_str();
+        if (folders_.Exists(candidate_)) return Found(candidate_);
 
-        if (!CPath::To_Absolute(candidate_, name) || !CPath::Normalize(candidate_)) {
+        candidate_ = name;
+        if (!working_directory_.To_Absolute(candidate_) || !CPath::Normalize(candidate_)) {
             std::fprintf(err, "error: failed to make absolute path '%s'\n", name.c_str());
             return nullptr;
         }
-        if (CPath::Exists(candidate_)) return pool_.Add(candidate_).c_str();
+        if (folders_.Exists(candidate_)) return Found(candidate_);
     }
-    for (const char* directory : include_paths_) {
+    if (!search_folders_ready_) Prepare_Search_Folders();
+    const bool single = listing_ && Is_Single_Component(name);
+    for (std::size_t i = 0; i < include_paths_.size(); ++i) {
+        const SearchFolder& search = search_folders_[i];
+        if (single && search.folder != nullptr) {
+            // The candidate's folder is known without building the candidate.
+            if (!folders_.Exists(*search.folder, name)) continue;
+            candidate_.assign(search.prefix).append(name);
+            return Found(candidate_);
+        }
+        const char* directory = include_paths_[i];
         if (!CPath::Join(candidate_, directory, name.c_str()) || !CPath::Normalize(candidate_)) {
             std::fprintf(err, "error: failed to join paths '%s' + '%s'\n", directory, name.c_str());
             return nullptr;
         }
-        if (CPath::Exists(candidate_)) return pool_.Add(candidate_).c_str();
+        if (folders_.Exists(candidate_)) return Found(candidate_);
     }
     not_found = true;
     return nullptr;

@@ -76,12 +76,12 @@ bool Dropped_By_Compiler(const RunState& state, const IncludeFrame& frame) {
 Opened Open_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     const std::size_t depth = state.stack.size();
-    if (!frame.file.Open(frame.path)) {
+    if (!frame.file.Open(frame.path, &state.idle_files)) {
         std::fprintf(state.console_err, "error: failed to open '%s'\n", frame.path);
         return Opened::failed;
     }
     // Reading the file being written would chase its own growth.
-    if (Same_File(Get_File_Identity(frame.file.Stream()), state.output_identity)) {
+    if (Same_File(frame.file.Identity(), state.output_identity)) {
         std::fprintf(state.console_err, "error: failed to open '%s': it is the output file\n",
                      frame.path);
         return Opened::failed;
@@ -245,8 +245,8 @@ Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis
                        const IncludeSyntax& syntax) {
     IncludeFrame& includer = state.stack.back();
     const std::string& name =
-        state.pool.Add(std::string_view(analysis.copy)
-                           .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
+        state.pool.Intern(std::string_view(analysis.copy)
+                              .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
     const std::int32_t limit = state.options.max_include_recurse;
     if (limit > 0 && state.stack.size() == static_cast<std::size_t>(limit)) {
         std::fprintf(state.console_err, "error: '%s' line %u: maximum include recursion exceeded\n",

@@ -11,6 +11,7 @@
 #include "expand/include_resolution.h"
 #include "expand/line_numbering.h"
 #include "expand/options.h"
+#include "io/idle_files.h"
 #include "io/output_stream.h"
 #include "io/string_pool.h"
 #include "path/file_identity.h"
@@ -47,6 +48,8 @@ struct RunState {
     GuardTable guards;
     IncludeResolver resolver;
     LineDirectiveWriter lines;
+    /// Files the frames are done with, kept open to be read again; outlives the stack.
+    IdleFiles idle_files;
     IncludeStack stack;
     /// Index of the input being expanded, in command-line order.
     std::size_t input_index = 0;

@@ -18,7 +18,12 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
     if (this != &other) {
         Close();
         file_ = std::exchange(other.file_, nullptr);
+        identity_ = other.identity_;
+        idle_ = std::exchange(other.idle_, nullptr);
+        path_ = other.path_;
         buffer_ = std::move(other.buffer_);
+        capacity_ = std::exchange(other.capacity_, 0);
+        filled_once_ = other.filled_once_;
         begin_ = other.begin_;
         end_ = other.end_;
         drained_ = other.drained_;
@@ -29,22 +34,38 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
 }
 
 void LineReader::Close() {
-    // Nothing was written through this stream, so the result of closing says nothing.
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ != nullptr) {
+        if (idle_ != nullptr && !failed_) {
+            idle_->Give_Back(path_, file_, identity_);
+        } else {
+            // Nothing was written through this stream, so the result of closing says nothing.
+            std::fclose(file_);
+        }
+    }
     file_ = nullptr;
+    idle_ = nullptr;
 }
 
-bool LineReader::Open(const char* path) {
-    FILE* file = Open_Text_For_Reading(path);
+bool LineReader::Open(const char* path, IdleFiles* idle) {
+    FileIdentity identity;
+    FILE* file =
+        idle != nullptr ? idle->Open(path, identity) : Open_Text_For_Reading(path, &identity);
     if (file == nullptr) return false;
-    Adopt(file);
+    Adopt(file, identity);
+    idle_ = idle;
+    path_ = path;
     return true;
 }
 
-void LineReader::Adopt(FILE* file) {
+void LineReader::Adopt(FILE* file, const FileIdentity& identity) {
     Close();
-    if (!buffer_) buffer_.reset(new char[kCapacity]);
+    if (!buffer_) {
+        buffer_.reset(new char[kSmallCapacity]);
+        capacity_ = kSmallCapacity;
+    }
+    filled_once_ = false;
     file_ = file;
+    identity_ = identity;
     begin_ = end_ = 0;
     drained_ = at_end_ = failed_ = false;
 }
@@ -56,17 +77,21 @@ bool LineReader::Fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    const std::size_t count = std::fread(buffer_.get() + end_, 1, kCapacity - end_, file_);
-    end_ += count;
-    if (count == 0) {
-        if (std::ferror(file_) != 0) {
-            failed_ = true;
-        } else {
-            drained_ = true;
-        }
-        return false;
+    if (filled_once_ && capacity_ < kLargeCapacity) {
+        // Bytes waiting in the buffer move along; this happens once per large file.
+        std::unique_ptr<char[]> larger(new char[kLargeCapacity]);
+        std::memcpy(larger.get(), buffer_.get(), end_);
+        buffer_ = std::move(larger);
+        capacity_ = kLargeCapacity;
     }
-    return true;
+    const std::size_t wanted = capacity_ - end_;
+    const std::size_t count = Read_Text(file_, buffer_.get() + end_, wanted, failed_);
+    end_ += count;
+    filled_once_ = filled_once_ || count != 0;
+    // A regular file that gives less than was asked for has ended: asking again to be told so
+    // would cost a system call per file.
+    if (count == 0 || (count < wanted && identity_.valid)) drained_ = !failed_;
+    return count != 0;
 }
 
 bool LineReader::Skip_Byte_Order_Mark() {

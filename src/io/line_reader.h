@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "io/idle_files.h"
+#include "path/file_identity.h"
+
 /// A text file read line by line through its own buffer, with the end-of-file and error
 /// indicators of a stream read one character at a time. Owns its stream; movable, not copyable.
 class LineReader {
@@ -18,12 +21,16 @@ class LineReader {
     LineReader& operator=(const LineReader&) = delete;
 
     /// Opens `path` in text mode. False when it cannot be opened or is a directory; the caller
-    /// prints the error.
-    [[nodiscard]] bool Open(const char* path);
-    /// Takes over an already opened stream (used by tests).
-    void Adopt(FILE* file);
+    /// prints the error. With `idle` the stream is taken from it where it keeps one for `path`,
+    /// and given back to it when the reader closes; `path` and `idle` must then outlive the
+    /// reader.
+    [[nodiscard]] bool Open(const char* path, IdleFiles* idle = nullptr);
+    /// Takes over an already opened stream (used by tests); `identity` is the file's, when known.
+    void Adopt(FILE* file, const FileIdentity& identity = FileIdentity{});
     bool Is_Open() const { return file_ != nullptr; }
     FILE* Stream() const { return file_; }
+    /// The identity of the file opened, taken when it was opened.
+    const FileIdentity& Identity() const { return identity_; }
 
     /// Consumes a UTF-8 byte order mark (EF BB BF) at the very start of the file; true when
     /// there was one. Call once, right after opening.
@@ -55,8 +62,16 @@ class LineReader {
     bool Fill();
     void Close();
 
-    static constexpr std::size_t kCapacity = 16 * 1024;
+    /// Every file starts with a small buffer, so that deep include chains of small files stay
+    /// small; a file that outgrows it gets the large one, read in fewer system calls.
+    static constexpr std::size_t kSmallCapacity = 16 * 1024;
+    static constexpr std::size_t kLargeCapacity = 256 * 1024;
+    std::size_t capacity_ = 0;
+    bool filled_once_ = false;  ///< a fill of this file already read something
     FILE* file_ = nullptr;
+    FileIdentity identity_;
+    IdleFiles* idle_ = nullptr;   ///< where the stream goes back to when closed, if anywhere
+    const char* path_ = nullptr;  ///< the path it was opened with, for `idle_`
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;

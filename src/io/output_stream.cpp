@@ -42,20 +42,20 @@ void OutputStream::Write(const char* data, std::size_t size) {
         used_ += size;
         return;
     }
+    if (size >= kCapacity) {
+        // A run at least a buffer long goes straight to the stream, after what is buffered:
+        // copying it through the buffer would only move every byte once more.
+        Flush();
+        Hand_Over(data, size);
+        return;
+    }
     // The buffer is filled to the brim first, so the stream is handed whole buffers, which it
     // passes on in one system call each.
     std::memcpy(buffer_.get() + used_, data, room);
     used_ = kCapacity;
-    data += room;
-    size -= room;
     Flush();
-    if (size < kCapacity) {
-        std::memcpy(buffer_.get(), data, size);
-        used_ = size;
-        return;
-    }
-    // A very long line goes straight to the stream rather than through the buffer.
-    Hand_Over(data, size);
+    std::memcpy(buffer_.get(), data + room, size - room);
+    used_ = size - room;
 }
 
 void OutputStream::Print(const char* format, ...) {

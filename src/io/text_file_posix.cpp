@@ -1,17 +1,38 @@
-#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "io/text_file.h"
 
-FILE* Open_Text_For_Reading(const char* path) {
+FILE* Open_Text_For_Reading(const char* path, FileIdentity* identity) {
     FILE* file = std::fopen(path, "r");
     if (file == nullptr) return nullptr;
     // fopen opens a directory here and only reading fails; refuse it at once, as Windows does.
-    struct stat info;
-    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+    // The same status query gives the identity.
+    const FileIdentity opened = Get_File_Identity(file);
+    if (opened.directory) {
         std::fclose(file);
         return nullptr;
     }
+    if (identity != nullptr) *identity = opened;
     return file;
+}
+
+std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed) {
+    // There is no text mode to apply, so the descriptor is read straight into the caller's
+    // buffer: the stream's own buffer would cost a copy and a status query to size it.
+    for (;;) {
+        const ssize_t count = read(fileno(file), buffer, size);
+        if (count >= 0) return static_cast<std::size_t>(count);
+        if (errno == EINTR) continue;
+        failed = true;
+        return 0;
+    }
+}
+
+bool Rewind_Text(FILE* file) {
+    // Reads bypass the stream, so its position and indicators are those of the descriptor.
+    return lseek(fileno(file), 0, SEEK_SET) == 0;
 }
 
 FILE* Open_Text_For_Writing(const char* path) {

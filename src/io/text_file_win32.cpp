@@ -11,9 +11,25 @@
 // as a sharing violation instead of being refused as the output file. Hence _fsopen with the
 // sharing spelled out: others may read the output while it is written, but not write it.
 
-FILE* Open_Text_For_Reading(const char* path) {
+FILE* Open_Text_For_Reading(const char* path, FileIdentity* identity) {
     // Text mode folds CR LF into LF and ends the file at a Ctrl-Z byte.
-    return _fsopen(path, "rt", _SH_DENYNO);
+    FILE* file = _fsopen(path, "rt", _SH_DENYNO);
+    if (file != nullptr && identity != nullptr) *identity = Get_File_Identity(file);
+    return file;
+}
+
+std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed) {
+    // fread goes on until `size` bytes arrived, the end or an error: a short count is either.
+    const std::size_t count = std::fread(buffer, 1, size, file);
+    if (count < size && std::ferror(file) != 0) failed = true;
+    return count;
+}
+
+bool Rewind_Text(FILE* file) {
+    // fseek also clears the end-of-file indicator; the error indicator is cleared here.
+    if (std::fseek(file, 0, SEEK_SET) != 0) return false;
+    std::clearerr(file);
+    return true;
 }
 
 FILE* Open_Text_For_Writing(const char* path) {

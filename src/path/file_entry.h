@@ -19,6 +19,10 @@ struct FileEntry {
 /// Fills `entry` for `name`; false when nothing exists under it.
 bool Look_Up_Entry(const char* name, FileEntry& entry);
 
+/// True when an entry exists under `name`, exactly when Look_Up_Entry would find one, but
+/// asking the file system nothing more than that.
+bool Entry_Exists(const char* name);
+
 /// How a path may be accessed, in the modes of the C runtime's access call.
 enum class AccessMode { read_write = 6, write = 2, read = 4 };
 

@@ -6,7 +6,8 @@
 /// What makes a regular file the same file under two names: device and inode on POSIX,
 /// volume serial number and file index on Windows.
 struct FileIdentity {
-    bool valid = false;  ///< false: not a regular file, or it could not be asked
+    bool valid = false;      ///< false: not a regular file, or it could not be asked
+    bool directory = false;  ///< the entry is a directory (and so not valid)
     std::uint64_t device = 0;
     std::uint64_t index = 0;
 };

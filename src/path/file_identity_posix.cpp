@@ -6,6 +6,7 @@ namespace {
 
 FileIdentity From_Stat(const struct stat& info) {
     FileIdentity identity;
+    identity.directory = S_ISDIR(info.st_mode);
     if (S_ISREG(info.st_mode)) {
         identity.valid = true;
         identity.device = static_cast<std::uint64_t>(info.st_dev);

@@ -9,8 +9,11 @@ FileIdentity From_Handle(HANDLE handle) {
     FileIdentity identity;
     BY_HANDLE_FILE_INFORMATION info;
     if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(handle, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        !GetFileInformationByHandle(handle, &info)) {
+        return identity;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        identity.directory = true;
         return identity;
     }
     identity.valid = true;

@@ -59,6 +59,11 @@ bool Look_Up_Entry(const char* name, FileEntry& entry) {
     return true;
 }
 
+bool Entry_Exists(const char* name) {
+    struct stat answer;
+    return stat(name, &answer) == 0;
+}
+
 bool May_Access(const char* name, AccessMode mode) {
     switch (mode) {
         case AccessMode::read_write:

@@ -35,31 +35,40 @@ CFileTime Calendar_Time(const FILETIME& file_time) {
     return time;
 }
 
-}  // namespace
-
-bool Look_Up_Entry(const char* name, FileEntry& entry) {
-    WIN32_FIND_DATAA data;
+// Finds `name` as FindFirstFileA does, or as the drive root its full form names; false when
+// there is neither.
+bool Find_Entry(const char* name, WIN32_FIND_DATAA& data) {
     const HANDLE search = FindFirstFileA(name, &data);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
-    } else {
-        // A drive root has no directory entry of its own, so the search finds nothing; it is
-        // recognised by its full form ("C:", "\" and "C:/" can all stand for "C:\").
-        char full[4] = {'\0', '\0', '\0', '\0'};
-        const char* root = name;
-        if (GetFullPathNameA(name, static_cast<DWORD>(sizeof full), full, nullptr) == 3 &&
-            full[3] == '\0' && Is_Drive_Root(full)) {
-            root = full;
-        }
-        if (!Is_Drive_Root(root)) {
-            return false;
-        }
-        // A root always counts as existing, with zero size and times; even a drive that is not
-        // there gets the failure value, whose bits include the directory bit.
-        std::memset(&data, 0, sizeof data);
-        data.dwFileAttributes = GetFileAttributesA(root);
+        return true;
     }
+    // A drive root has no directory entry of its own, so the search finds nothing; it is
+    // recognised by its full form ("C:", "\" and "C:/" can all stand for "C:\").
+    char full[4] = {'\0', '\0', '\0', '\0'};
+    const char* root = name;
+    if (GetFullPathNameA(name, static_cast<DWORD>(sizeof full), full, nullptr) == 3 &&
+        full[3] == '\0' && Is_Drive_Root(full)) {
+        root = full;
+    }
+    if (!Is_Drive_Root(root)) return false;
+    // A root always counts as existing, with zero size and times; even a drive that is not
+    // there gets the failure value, whose bits include the directory bit.
+    std::memset(&data, 0, sizeof data);
+    data.dwFileAttributes = GetFileAttributesA(root);
+    return true;
+}
 
+}  // namespace
+
+bool Entry_Exists(const char* name) {
+    WIN32_FIND_DATAA data;
+    return Find_Entry(name, data);
+}
+
+bool Look_Up_Entry(const char* name, FileEntry& entry) {
+    WIN32_FIND_DATAA data;
+    if (!Find_Entry(name, data)) return false;
     entry.is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     entry.creation_time = Calendar_Time(data.ftCreationTime);

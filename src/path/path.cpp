@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "path/file_info.h"
+#include "path/file_entry.h"
 
 namespace {
 
@@ -304,7 +304,8 @@ bool CBasicPath<Syntax>::Get_Filename(std::string& out, const std::string& path)
 
 template <typename Syntax>
 bool CBasicPath<Syntax>::Exists(const std::string& path) {
-    return CFileInfo(path.c_str()).exists;
+    // What CFileInfo would say of `exists`, without the times and permissions it also gathers.
+    return Entry_Exists(path.empty() ? "." : path.c_str());
 }
 
 template class CBasicPath<WindowsPathSyntax>;

@@ -7,7 +7,8 @@
 // Names and path arguments stay inside the tree (letters, digits, '.', '_', '-' and '/', no
 // ".."); only the tool's own switches, -i, -I and -mir are taken, and "-mir <limit> -o out.txt"
 // comes last, with a limit that keeps every run short however the files include each other.
-// Each input is run twice in a fresh tree. Checked: the status is 0 or -1, both runs give the
+// Each input is run twice in a fresh tree, with include folders listed and with every candidate
+// asked of the file system. Checked: the status is 0 or -1, both runs give the
 // same status, messages and output, and no file of the tree but the output changes.
 
 #include <unistd.h>
@@ -123,7 +124,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (depth < 8 && (frames += level) <= 1000) ++depth, level *= includes;
     args.insert(args.end(), {"-mir", std::to_string(std::max(depth, 1)), "-o", "out.txt"});
     FUZZ_CHECK(chdir(g_root.c_str()) == 0);
-    FUZZ_CHECK(Run_Once(args, files) == Run_Once(args, files));
+    const std::string listed = Run_Once(args, files);
+    // Asking the file system for every candidate must give what the folder listings give.
+    FUZZ_CHECK(setenv("QUILLFOLD_PROBE_INCLUDES", "1", 1) == 0);
+    const std::string probed = Run_Once(args, files);
+    FUZZ_CHECK(unsetenv("QUILLFOLD_PROBE_INCLUDES") == 0);
+    FUZZ_CHECK(listed == probed);
     FUZZ_CHECK(chdir(g_home.c_str()) == 0);
     return 0;
 }
