@@ -29,18 +29,6 @@ void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
     frame.line_counter += lines;
 }
 
-bool Is_Space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// Whether the text before a directive holds anything but whitespace.
-bool Has_Text(std::string_view text) {
-    for (const char c : text) {
-        if (!Is_Space(c)) return true;
-    }
-    return false;
-}
-
 // Finds the record of the file `frame` holds, or makes one with `create`, into `frame.once`.
 // False after printing the error when its key cannot be made.
 [[nodiscard]] bool Find_Once_Record(RunState& state, IncludeFrame& frame, bool create) {

@@ -4,17 +4,8 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-bool Is_Space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 bool Is_Alnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-std::size_t Skip_Space(std::string_view text, std::size_t at) {
-    while (at < text.size() && Is_Space(text[at])) ++at;
-    return at;
 }
 
 bool Starts_With(std::string_view text, std::string_view prefix) {

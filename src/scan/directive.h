@@ -7,6 +7,22 @@
 // Directive lines, recognised on a line's analysis copy (comments gone, literals whole).
 // Whitespace is the C locale's six bytes; letters and digits are ASCII only.
 
+/// The C locale's whitespace: space, tab, line feed, vertical tab, form feed, carriage return.
+inline bool Is_Space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+/// The first position from `at` on that holds no whitespace, or the size of `text`.
+inline std::size_t Skip_Space(std::string_view text, std::size_t at) {
+    while (at < text.size() && Is_Space(text[at])) ++at;
+    return at;
+}
+
+/// True when `text` holds anything but whitespace.
+inline bool Has_Text(std::string_view text) {
+    return Skip_Space(text, 0) != text.size();
+}
+
 /// Position of the directive word: behind optional whitespace, '#' and optional whitespace. npos
 /// when the copy does not begin with '#' or nothing follows it.
 [[nodiscard]] std::size_t Directive_Word(std::string_view analysis);

@@ -6,18 +6,8 @@
 
 namespace {
 
-// The "C" locale classes, without the locale lookup.
-bool Is_Space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 bool Is_Digit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::size_t Skip_Space(std::string_view text, std::size_t p) {
-    while (p < text.size() && Is_Space(text[p])) ++p;
-    return p;
 }
 
 // Position of the first double quote at or after `from`; a backslash hides the byte behind it.
