@@ -33,7 +33,7 @@ class CaseTest : public TreeTest {
         Check(case_);
         // Asking the file system for every candidate must give what the folder listings give.
         const std::string top = root_;
-        root_ += "/probed";
+        root_ = (std::filesystem::path(root_) / "probed").string();
         std::filesystem::create_directory(root_);
         std::filesystem::current_path(root_);
         ProbingOnly probing;
