@@ -30,8 +30,7 @@ const char* const kPieces[] = {
     "extern const char r_@[sizeof($\"d(top\n#include \"nowhere.h\"\n#if A\n /* it's\n)d\")];",
     "extern const char r_@[sizeof($\"e(\n#endif\n)e\")];",
 };
-// A file's own #line directives, outside every conditional block: the compiler follows one in a
-// block only when the block is compiled, the tool always (a limit the README states).
+// A file's own #line directives, in conditional blocks too.
 const char* const kLineDirectives[] = {"#line %", "#line % \"ln_@.cpp\"", "#line %   ",
                                        "#line % // c", "#line % /* c */"};
 const char* const kRawPrefixes[] = {"R", "u8R", "uR", "UR", "LR"};
@@ -156,7 +155,7 @@ void Generator::Block(std::size_t file, int depth) {
                 Block(file, depth + 1);
             }
             Emit(Fill(One(kEndifs)));
-        } else if (depth == 0 && Pick(6) == 0) {
+        } else if (Pick(6) == 0) {
             Emit(Fill(One(kLineDirectives)));
         } else {
             Emit(Fill(One(kPieces)));

@@ -9,16 +9,24 @@
 
 struct OnceRecord;
 
+/// A #line directive of the file inside a conditional block, which the compiler follows only
+/// where the block is compiled. A macro of the run's own, defined beside it, tells which.
+struct UncertainLine {
+    unsigned marker;     ///< the directive's macro is __LINE_DIRECTIVE_<marker>
+    std::int64_t shift;  ///< what following it added to the numbering
+    const char* name;    ///< the file name it gives (pooled), or null
+};
+
 /// Where a file's text stands in the shape of an include guard: `#ifndef X` (or `#if !defined X`)
 /// with only blank and comment lines before it, `#define X` in that block outside any block
 /// nested in it, no #else or #elif of that block, and only blank and comment lines after its
 /// #endif.
 enum class GuardWatch : std::uint8_t {
-    off,      ///< not watched, or not that shape
-    before,   ///< nothing but blank and comment lines so far
-    opened,   ///< inside the block that tests the macro, before its #define
-    inside,   ///< inside that block, after its #define
-    after,    ///< after the block's #endif
+    off,     ///< not watched, or not that shape
+    before,  ///< nothing but blank and comment lines so far
+    opened,  ///< inside the block that tests the macro, before its #define
+    inside,  ///< inside that block, after its #define
+    after,   ///< after the block's #endif
 };
 
 /// One file being expanded. Owns its stream and its carried text; the names point into the
@@ -45,6 +53,10 @@ struct IncludeFrame {
     /// A directive that owes a line fix goes on through backslash-newlines: the fix follows its
     /// last line.
     bool fix_after_directive = false;
+    /// The #line directives followed in conditional blocks since the last one outside them, and
+    /// the display name before the first of them.
+    std::vector<UncertainLine> uncertain_lines;
+    const char* certain_name = nullptr;
 
     /// The expansion stands outside every conditional block of every file on the stack: it is
     /// compiled for sure.

@@ -184,8 +184,10 @@ void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_vi
 // conditional block of the file but its trusted include guard.
 bool Outside_Conditionals(const IncludeFrame& frame) {
     if (frame.conditional_depth == 0) return true;
+    // Only past the guard's #define: a block that tests a macro it never defines is a
+    // configuration switch, which the compiler may well be given.
     return frame.conditional_depth == 1 && frame.trusted_guard &&
-           (frame.guard_watch == GuardWatch::opened || frame.guard_watch == GuardWatch::inside);
+           frame.guard_watch == GuardWatch::inside;
 }
 
 // Whether every line of `frame` must be analysed for the guard watch, not only directives.
@@ -325,11 +327,18 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
         case DirectiveKind::branch:
             if (Branch_Needs_Fix(frame)) return Write_Fixed_Directive(state, frame, line);
             break;
-        case DirectiveKind::line:
-            Follow_Line_Directive(frame, Parse_Line_Directive(state.analysis), line,
-                                  state.options.follow_line_directives, state.pool,
-                                  state.console_err);
+        case DirectiveKind::line: {
+            const LineDirective parsed = Parse_Line_Directive(state.analysis);
+            const std::uint32_t old_number = frame.line_counter;
+            const char* old_name = frame.display_name;
+            const bool follow = state.options.follow_line_directives;
+            Follow_Line_Directive(frame, parsed, line, follow, state.pool, state.console_err);
+            if (follow && parsed.accepted) {
+                state.lines.Followed(frame, std::int64_t{frame.line_counter} - old_number,
+                                     parsed.name.empty() ? nullptr : frame.display_name, old_name);
+            }
             break;
+        }
         case DirectiveKind::include:
             return Expand_Include(state, line, {state.analysis, state.offsets}, directive.include);
         case DirectiveKind::bad_include:

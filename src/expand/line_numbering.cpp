@@ -92,8 +92,13 @@ void LineDirectiveWriter::Opening(const IncludeFrame& frame, std::size_t depth, 
 void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
     // An input going on after a named included file is named too: the comment form would keep
     // the included file's name for the input's own lines.
-    Write(depth <= 1 && options_.specify_input_filenames ? Form::named : Included_Form(),
-          frame.line_counter, frame);
+    const Form form =
+        depth <= 1 && options_.specify_input_filenames ? Form::named : Included_Form();
+    if (frame.uncertain_lines.empty() || form == Form::none) {
+        Write(form, frame.line_counter, frame);
+    } else {
+        Write_Uncertain(form, frame);
+    }
     // The directive stands outside the comment that the frame's last line left open, so the
     // comment is reopened for the next line, unless that line reopens it itself.
     const std::string& next = frame.carried_text;
@@ -103,16 +108,74 @@ void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
     }
 }
 
+void LineDirectiveWriter::Followed(IncludeFrame& frame, std::int64_t shift, const char* name,
+                                   const char* old_name) {
+    if (frame.conditional_depth == 0) {
+        // Followed wherever the file is compiled: what came before no longer counts.
+        frame.uncertain_lines.clear();
+        return;
+    }
+    if (Included_Form() == Form::none && !options_.specify_input_filenames) return;
+    if (frame.uncertain_lines.empty()) frame.certain_name = old_name;
+    frame.uncertain_lines.push_back({++markers_, shift, name});
+    output_.Print("#define __LINE_DIRECTIVE_%u\n", markers_);
+    // The line is counted where the block is skipped too, as a pasted file's lines are.
+    Register_Pending_Fix(frame);
+}
+
+// The numbering after a file's #line directives in conditional blocks depends on which of them
+// the compiler followed: the last one it followed sets the number, the last named one among
+// those the name. Each case defines the directive's arguments, the most recent first, and one
+// #line takes them, so that the lines of the choice itself need no counting.
+void LineDirectiveWriter::Write_Uncertain(Form form, const IncludeFrame& frame) {
+    const std::vector<UncertainLine>& lines = frame.uncertain_lines;
+    const char* keyword = "#if";
+    const auto write_case = [&](std::size_t last, std::size_t named, std::int64_t number,
+                                const char* name) {
+        output_.Print("%s defined(__LINE_DIRECTIVE_%u)", keyword, lines[last].marker);
+        if (named != last) output_.Print(" && defined(__LINE_DIRECTIVE_%u)", lines[named].marker);
+        keyword = "#elif";
+        output_.Print("\n#define __LINE_DIRECTIVE %lld", static_cast<long long>(number));
+        if (form == Form::named) output_.Print(" \"%s\"", Shown(name));
+        output_.Put('\n');
+    };
+    output_.Write("#undef __LINE_DIRECTIVE\n");
+    std::int64_t number = frame.line_counter;
+    for (std::size_t last = lines.size(); last-- > 0;) {
+        if (form == Form::named && lines[last].name == nullptr) {
+            // The name comes from the last named directive followed before it, or from before
+            // all of them.
+            for (std::size_t named = last; named-- > 0;) {
+                if (lines[named].name != nullptr) {
+                    write_case(last, named, number, lines[named].name);
+                }
+            }
+            write_case(last, last, number, frame.certain_name);
+        } else {
+            write_case(last, last, number, lines[last].name);
+        }
+        number -= lines[last].shift;
+    }
+    output_.Print("#else\n#define __LINE_DIRECTIVE %lld", static_cast<long long>(number));
+    if (form == Form::named) output_.Print(" \"%s\"", Shown(frame.certain_name));
+    output_.Write("\n#endif\n#line __LINE_DIRECTIVE");
+    if (form == Form::comment) output_.Print(" // \"%s\"", Shown(frame.display_name));
+    output_.Put('\n');
+}
+
 void LineDirectiveWriter::Fix_Marker(const IncludeFrame& frame, std::string_view source_line) {
     output_.Write(source_line);
     if (frame.scan.mode == ScanState::Mode::block_comment) output_.Write(" */", 3);
     output_.Write(" // about to fix after-include-line\n");
 }
 
+const char* LineDirectiveWriter::Shown(const char* display_name) {
+    return Display_Path(Map_Path(display_name, options_.path_prefix_map, mapped_).data(), scratch_);
+}
+
 void LineDirectiveWriter::Write(Form form, std::uint32_t line, const IncludeFrame& frame) {
     if (form == Form::none) return;
-    const char* name = Display_Path(
-        Map_Path(frame.display_name, options_.path_prefix_map, mapped_).data(), scratch_);
+    const char* name = Shown(frame.display_name);
     const unsigned number = line;
     if (form == Form::named) {
         output_.Print("#line %u \"%s\"\n", number, name);

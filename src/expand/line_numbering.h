@@ -36,6 +36,11 @@ class LineDirectiveWriter {
     /// The directive due when `frame` is resumed, naming its `line_counter`, or nothing; then
     /// "/*" when the frame is inside a block comment that its next line does not reopen itself.
     void Resume(const IncludeFrame& frame, std::size_t depth);
+    /// Called before a #line line of `frame` that was just followed, which moved the numbering
+    /// by `shift` (with `name` as the name it gave, or null; `old_name` the display name before).
+    /// Inside a conditional block the compiler may skip it: a macro is defined beside it, so
+    /// that the directives written later can ask whether it was followed.
+    void Followed(IncludeFrame& frame, std::int64_t shift, const char* name, const char* old_name);
     /// The last line of a directive that owes a line fix, with the fix marker; the caller then
     /// resumes the frame, which writes the fix. A block comment the line leaves open is closed
     /// first, so that the fix is read; the resumption reopens it.
@@ -45,11 +50,15 @@ class LineDirectiveWriter {
     enum class Form { none, named, comment };
     Form Included_Form() const;
     void Write(Form form, std::uint32_t line, const IncludeFrame& frame);
+    void Write_Uncertain(Form form, const IncludeFrame& frame);
+    /// A display name as line directives show it, valid until the next call.
+    const char* Shown(const char* display_name);
 
     const Options& options_;
     OutputStream& output_;
     std::string scratch_;
     std::string mapped_;
+    unsigned markers_ = 0;
 };
 
 /// Records that every conditional block open in the includer encloses an expanded include: the
