@@ -1,5 +1,6 @@
 #include "expand/line_numbering.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -111,8 +112,14 @@ void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
 void LineDirectiveWriter::Followed(IncludeFrame& frame, std::int64_t shift, const char* name,
                                    const char* old_name) {
     if (frame.conditional_depth == 0) {
-        // Followed wherever the file is compiled: what came before no longer counts.
-        frame.uncertain_lines.clear();
+        // Followed wherever the file is compiled: the number no longer depends on what came
+        // before, and the name only where it gives none.
+        std::vector<UncertainLine>& lines = frame.uncertain_lines;
+        if (name != nullptr) lines.clear();
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [](const UncertainLine& line) { return line.name == nullptr; }),
+                    lines.end());
+        for (UncertainLine& line : lines) line.shift = 0;
         return;
     }
     if (Included_Form() == Form::none && !options_.specify_input_filenames) return;
