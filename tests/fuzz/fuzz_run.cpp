@@ -1,19 +1,10 @@
-// Fuzz target: the whole tool, in-process, over a small file tree decoded from the input:
-//
-//   -nfln -I include -i main.cl        <- first line: the arguments
-//   @@ main.cl                         <- "@@ " and a name start a file of the tree
-//   #include "a.h"
-//
-// Names and path arguments stay inside the tree (letters, digits, '.', '_', '-' and '/', no
-// ".."); only the tool's own switches, -i, -I and -mir are taken, and "-mir <limit> -o out.txt"
-// comes last, with a limit that keeps every run short however the files include each other.
-// Each input is run twice in a fresh tree. Checked: the status is 0 or -1, both runs give the
-// same status, messages and output, and no file of the tree but the output changes.
+// The whole tool, in-process, over a small tree in a folder of its own: the first line of the
+// input holds the arguments, each "@@ name" line starts a file of the tree (names and arguments
+// of letters, digits, '-' and '.', so nothing outside the tree is reached). The run must end
+// with 0 or -1 and leave every file of the tree but the output as it was.
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,105 +16,66 @@
 #include <vector>
 
 #include "app/run.h"
-#include "fuzz_check.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char kSwitches[] = " -fln -nfln -fld -nfld -lnff -nlnff -sif -nsif -io -nio -v ";
-std::string g_root, g_home;
-
-bool Is_Tree_Path(const std::string& path) {
-    return !path.empty() && path.size() < 48 && path.find("..") == std::string::npos &&
-           path[0] != '/' &&
-           path.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789._-/") == std::string::npos;
-}
-
-// Everything a run gave, as one string; the files of the tree but the output must not change.
-std::string Run_Once(const std::vector<std::string>& args,
-                     const std::map<std::string, std::string>& files) {
-    for (const auto& entry : fs::directory_iterator(g_root)) fs::remove_all(entry.path());
-    for (const auto& [name, bytes] : files) {
-        std::error_code failed;  // a file in the way of a folder leaves the file out
-        fs::create_directories(fs::path(name).parent_path(), failed);
-        std::ofstream(name, std::ios::binary) << bytes;
-    }
-    std::vector<const char*> argv;
-    for (const std::string& arg : args) argv.push_back(arg.c_str());
-    argv.push_back(nullptr);
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    const int status = Run(static_cast<int>(argv.size() - 1), argv.data(), out, err);
-    FUZZ_CHECK(status == 0 || status == -1);
-    std::string result = std::to_string(status);
-    for (FILE* stream : {out, err}) {
-        std::rewind(stream);
-        for (int c; (c = std::fgetc(stream)) != EOF;) result.push_back(static_cast<char>(c));
-        std::fclose(stream);
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(g_root)) {
-        if (!entry.is_regular_file()) continue;
-        const std::string name = fs::relative(entry.path(), g_root).string();
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-        FUZZ_CHECK(name == "out.txt" || bytes == files.at(name));
-        if (name == "out.txt") result += '\0' + bytes;
-    }
-    return result;
+bool In_Tree(const std::string& word) {
+    return !word.empty() && word.find("..") == std::string::npos &&
+           word.find_first_not_of("-.0123456789abcdefghijklmnopqrstuvwxyzI") == std::string::npos;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_home = fs::current_path().string();
-    g_root = (fs::temp_directory_path() / ("quillfold-fuzz-" + std::to_string(getpid()))).string();
-    fs::create_directories(g_root);
-    std::atexit([] { fs::remove_all(g_root); });
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    // Special files (one that never ends, one that blocks) are kept out of reach.
-    if (text.find('\0') != std::string::npos || text.find("dev") != std::string::npos ||
-        text.find("proc") != std::string::npos) {
-        return -1;
-    }
-    std::istringstream lines(text);
-    std::string line;
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+    static const fs::path root =
+        fs::temp_directory_path() / ("qf-fuzz-" + std::to_string(getpid()));
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    std::istringstream lines(input);
+    std::string line, word;
     std::getline(lines, line);
-    std::istringstream words(line);
     std::vector<std::string> args{"quillfold"};
-    std::size_t inputs = 0;
-    for (std::string word, value; words >> word;) {
-        if (std::string(kSwitches).find(" " + word + " ") != std::string::npos) {
-            args.push_back(word);
-        } else if ((word == "-i" || word == "-I") && words >> value && Is_Tree_Path(value)) {
-            args.insert(args.end(), {word, value});
-            inputs += word == "-i";
-        }
+    std::size_t inputs = 1;
+    for (std::istringstream words(line); words >> word;) {
+        if (In_Tree(word) && word != "-o" && word != "-mir") args.push_back(word);
+        inputs += word == "-i";
     }
     std::map<std::string, std::string> files;
-    std::string* content = nullptr;
-    while (std::getline(lines, line)) {
-        if (line.rfind("@@ ", 0) == 0) {
-            const std::string name = line.substr(3);
-            content = Is_Tree_Path(name) && name != "out.txt" && files.size() < 8 ? &files[name]
-                                                                                  : nullptr;
-        } else if (content != nullptr) {
-            *content += line + "\n";
+    for (std::string* text = nullptr; std::getline(lines, line);) {
+        if (line.rfind("@@ ", 0) != 0) {
+            if (text != nullptr) *text += line + "\n";
+        } else {
+            text = In_Tree(line.substr(3)) ? &files[line.substr(3)] : nullptr;
         }
     }
-    // Every frame opens at most one file per include directive of the tree: a depth whose
-    // frames stay under a thousand.
-    std::uint64_t includes = 0, frames = 0, level = std::max<std::size_t>(inputs, 1);
-    for (std::size_t at = 0; (at = text.find("include", at)) != std::string::npos; ++at) ++includes;
-    int depth = 0;
-    while (depth < 8 && (frames += level) <= 1000) ++depth, level *= includes;
-    args.insert(args.end(), {"-mir", std::to_string(std::max(depth, 1)), "-o", "out.txt"});
-    FUZZ_CHECK(chdir(g_root.c_str()) == 0);
-    FUZZ_CHECK(Run_Once(args, files) == Run_Once(args, files));
-    FUZZ_CHECK(chdir(g_home.c_str()) == 0);
+    // A depth limit that keeps the frames of a run under a thousand.
+    std::size_t includes = 0;
+    for (std::size_t at = input.find("include"); at != std::string::npos;
+         at = input.find("include", at + 1)) {
+        ++includes;
+    }
+    int depth = 1;
+    for (std::size_t frames = inputs, level = inputs;
+         depth < 8 && (frames += level *= includes) <= 1000;) {
+        ++depth;
+    }
+    args.insert(args.end(), {"-mir", std::to_string(depth), "-o", "out.txt"});
+    fs::remove_all(root);
+    fs::create_directories(root);
+    fs::current_path(root);
+    for (const auto& [name, text] : files) std::ofstream(name, std::ios::binary) << text;
+    std::vector<const char*> argv;
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    FILE* out = std::tmpfile();
+    const int status = Run(static_cast<int>(argv.size()), argv.data(), out, out);
+    std::fclose(out);
+    if (status != 0 && status != -1) std::abort();
+    for (const auto& [name, text] : files) {
+        std::ifstream in(name, std::ios::binary);
+        if (name != "out.txt" && std::string(std::istreambuf_iterator<char>(in), {}) != text) {
+            std::abort();
+        }
+    }
     return 0;
 }
