@@ -1,5 +1,5 @@
 // The line analysis where end-to-end cases reach it only by chance: the offsets of the analysis
-// copy, the state carried across lines and block-scan boundaries, and the directive tests.
+// copy, the state carried across lines and block-scan boundaries.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "scan/directive.h"
-#include "scan/line_directive.h"
 #include "scan/line_scan.h"
 #include "scan/plain_lines.h"
 
@@ -88,67 +86,6 @@ TEST(ScanTest, PlainLinesStopAtTheLineOfTheFirstStopByte) {
                 ASSERT_EQ(lines, std::count(piece.begin(), piece.begin() + length, '\n'));
             }
         }
-    }
-}
-
-TEST(ScanTest, Directives) {
-    using Kind = DirectiveKind;
-    const std::pair<std::string, Kind> kinds[] = {{" \t#\v if(1)", Kind::if_open},
-                                                  {"#if_X", Kind::if_open},
-                                                  {"#ifX", Kind::none},
-                                                  {"#ifdef", Kind::none},
-                                                  {"# endif/", Kind::endif},
-                                                  {"#elifdef A", Kind::branch},
-                                                  {"#elseif", Kind::none},
-                                                  {"#line5", Kind::line},
-                                                  {"#include", Kind::none},
-                                                  {"#include MACRO", Kind::bad_include},
-                                                  {"#include \"d\\\"", Kind::bad_include}};
-    for (const auto& [analysis, kind] : kinds) {
-        EXPECT_EQ(Classify_Directive(analysis).kind, kind) << analysis;
-    }
-    const std::string angle = "#  include <a\\>.h> x";
-    const IncludeSyntax syntax = Classify_Directive(angle).include;
-    EXPECT_TRUE(syntax.angle && syntax.hash == 0);
-    EXPECT_EQ(angle.substr(syntax.name_begin, syntax.name_end - syntax.name_begin), "a\\>.h");
-
-    // Every text of up to four pieces: the #line test must agree with sscanf on each.
-    const std::vector<std::string> pieces = {"", " ", "#", "line", "lin", "-", "5", "\0"s, "x"};
-    std::vector<std::string> texts = {""};
-    for (int round = 0; round < 4; ++round) {
-        std::vector<std::string> longer;
-        for (const auto& text : texts) {
-            for (const auto& piece : pieces) longer.push_back(text + piece);
-        }
-        texts.swap(longer);
-    }
-    for (const auto& text : texts) {
-        unsigned value = 0;
-        const bool expected = std::sscanf(text.c_str(), " # line %u", &value) == 1;
-        ASSERT_EQ(Classify_Directive(text).kind == Kind::line, expected) << text;
-    }
-
-    const struct {
-        std::string analysis;
-        bool accepted;
-        std::uint32_t number;
-        std::string name;
-        unsigned overflows;
-    } lines[] = {
-        {"\t# line\v7\f\"t.cl\" 1 3", true, 7, "t.cl", 0},
-        {"#line 5 \"a\\\"b\0c\" x"s, true, 5, "a\\\"b\0c"s, 0},
-        {"#line -3", true, 0, "", 0},
-        {"#line 4294967296", true, 0, "", 1},
-        {"#line 99999999999 x", false, 1215752191u, "", 2},
-        {"#line 100 \"unterminated", false, 100, "", 0},
-        {"#line 5 \"a\\", false, 5, "", 0},
-    };
-    for (const auto& c : lines) {
-        const LineDirective directive = Parse_Line_Directive(c.analysis);
-        EXPECT_EQ(directive.accepted, c.accepted) << c.analysis;
-        EXPECT_EQ(directive.number, c.number) << c.analysis;
-        EXPECT_EQ(directive.name, c.name) << c.analysis;
-        EXPECT_EQ(directive.overflows, c.overflows) << c.analysis;
     }
 }
 

@@ -1,5 +1,5 @@
 // What only the Windows build does and a case file cannot show: drive roots in file
-// information, an includer in a drive's root, and the exit status as the process's exit code.
+// information, and an includer in a drive's root.
 // Built only for Windows (see CMakeLists.txt).
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -51,21 +51,6 @@ TEST_F(WindowsTest, DriveRoots) {
     std::remove((stem + ".cl").c_str());
     std::remove((stem + ".h").c_str());
     EXPECT_EQ(Read("out.txt"), "// #include " + stem + ".h\r\nbeside\r\n") << r.err;
-}
-
-TEST_F(WindowsTest, ExitCodeOfTheProgramIsMinusOneOnFailure) {
-    std::string command_line = "\"" QUILLFOLD_PROGRAM "\" -i missing.cl -o out.txt";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(QUILLFOLD_PROGRAM, &command_line[0], nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exit_code = 1;
-    GetExitCodeProcess(process.hProcess, &exit_code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(exit_code, 0xFFFFFFFFu);
 }
 
 }  // namespace

@@ -20,16 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         ScanState checked = state;
         const bool ok = Check_Comments(line, checked);
         if (Strip_Comments(line, state, analysis, offsets) != ok) std::abort();
-        if (!ok) state = ScanState{};
-        if (!ok) continue;
+        if (!ok) {
+            state = ScanState{};
+            continue;
+        }
         if (checked.mode != state.mode || offsets.size() != analysis.size()) std::abort();
         for (std::size_t i = 0, next = 0; i < offsets.size(); ++i) {
-            if (offsets[i] == kCommentMarker
-                    ? analysis[i] != ' '
-                    : offsets[i] < next || analysis[i] != line[offsets[i]]) {
+            const std::uint32_t at = offsets[i];
+            if (at == kCommentMarker ? analysis[i] != ' '
+                                     : at < next || at >= line.size() || analysis[i] != line[at]) {
                 std::abort();
             }
-            if (offsets[i] != kCommentMarker) next = offsets[i] + 1;
+            if (at != kCommentMarker) next = at + 1;
         }
     }
     return 0;
