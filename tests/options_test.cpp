@@ -35,9 +35,8 @@ TEST(OptionsTest, OutcomesAndValues) {
          failure,
          error + "'-mos': '1KB' is not a size in bytes\n"},
         // Values are taken verbatim, whatever they look like; the last output wins.
-        {{"-o",    "-h",    "-I",    "d1",    "-ip",          "d2",   "-i", "--input", "-o",
-          "y",     "-ppm",  "/a==b", "-mir",  "-99999999999", "-mos", "3M", "-v",      "-nfln",
-          "-lnff", "-nfld", "-sif",  "-nsif", "-io",          "-kui", "-sg"},
+        {{"-o", "-h", "-i", "--input", "-o", "y", "-nfln", "-lnff", "-mir", "-99999999999", "-mos",
+          "3M"},
          proceed,
          ""},
     };
@@ -53,15 +52,10 @@ TEST(OptionsTest, OutcomesAndValues) {
         std::fclose(err);
         EXPECT_EQ(text, c.err);
         if (c.outcome != proceed) continue;
-        EXPECT_EQ(std::string(o.output_path) + o.include_paths.at(1) + o.input_paths.at(0),
-                  "yd2--input");
-        EXPECT_EQ(o.path_prefix_map.at(0).second, "=b");
+        EXPECT_EQ(std::string(o.output_path) + o.input_paths.at(0), "y--input");
+        EXPECT_TRUE(o.fixup_line_numbers && o.line_fixup_with_filename);
         EXPECT_EQ(o.max_include_recurse, INT32_MIN);
         EXPECT_EQ(o.max_output_size, 3u << 20);
-        EXPECT_EQ(std::vector<bool>({o.verbose, o.fixup_line_numbers, o.line_fixup_with_filename,
-                                     o.follow_line_directives, o.specify_input_filenames,
-                                     o.include_once, o.keep_unresolved_includes, o.skip_guarded}),
-                  std::vector<bool>({true, true, true, false, false, true, true, true}));
     }
 }
 
