@@ -1,162 +1,95 @@
-// The path operations under both syntaxes, whatever the platform.
+// The path operations under both syntaxes, whatever the platform: one table each.
 
 #include "path/path.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <tuple>
 #include <vector>
-
-#include "test_tree.h"
-
-namespace fs = std::filesystem;
-using WindowsPath = CBasicPath<WindowsPathSyntax>;
-using PosixPath = CBasicPath<PosixPathSyntax>;
 
 namespace {
 
-using Case = std::pair<const char*, const char*>;  // input, expected
+using Win = CBasicPath<WindowsPathSyntax>;
+using Posix = CBasicPath<PosixPathSyntax>;
+using Rows = std::vector<std::vector<std::string>>;  // arguments, then the result
 
-void Check_Cases(const std::vector<Case>& cases,
-                 bool (*operation)(std::string&, const std::string&)) {
-    for (const auto& [input, expected] : cases) {
-        SCOPED_TRACE("'" + std::string(input) + "'");
+template <typename Operation>
+void Check(const Rows& rows, Operation operation) {
+    for (const auto& row : rows) {
         std::string out = "stale";
-        ASSERT_TRUE(operation(out, input));
-        EXPECT_EQ(out, expected);
+        ASSERT_TRUE(operation(out, row)) << row[0];
+        EXPECT_EQ(out, row.back()) << row[0] << " " << row[1];
     }
 }
 
-template <typename Path>
-bool Normalized(std::string& out, const std::string& path) {
-    out = path;
-    return Path::Normalize(out);
+const char* g_directory = nullptr;  // the current directory the tests choose; null fails
+CurrentDirectoryAnswer Query(char* buffer, std::size_t size) {
+    if (g_directory == nullptr) return CurrentDirectoryAnswer::failed;
+    if (std::strlen(g_directory) >= size) return CurrentDirectoryAnswer::too_small;
+    std::strcpy(buffer, g_directory);
+    return CurrentDirectoryAnswer::done;
 }
-
-template <typename Path>
-bool Absolute(std::string& out, const std::string& path) {
-    return Path::To_Absolute(out, path);
-}
-
-template <typename Path>
-void Check_Joins(const std::vector<std::tuple<const char*, const char*, const char*>>& cases) {
-    for (const auto& [directory, relative, expected] : cases) {
-        std::string out = "stale";
-        ASSERT_TRUE(Path::Join(out, std::string(directory), std::string(relative)));
-        EXPECT_EQ(out, expected) << "'" << directory << "' + '" << relative << "'";
-    }
-}
-
-// A current directory of the test's choosing; null makes the query fail.
-template <typename Syntax>
-struct FakeDirectory {
-    static inline const char* directory = nullptr;
-    static CurrentDirectoryAnswer Query(char* buffer, std::size_t size) {
-        if (directory == nullptr) return CurrentDirectoryAnswer::failed;
-        if (std::strlen(directory) >= size) return CurrentDirectoryAnswer::too_small;
-        std::strcpy(buffer, directory);
-        return CurrentDirectoryAnswer::done;
-    }
-    explicit FakeDirectory(const char* current) {
-        directory = current;
-        Syntax::query_current_directory = &Query;
-    }
-    ~FakeDirectory() { Syntax::query_current_directory = saved; }
-    const CurrentDirectoryQuery saved = Syntax::query_current_directory;
-};
 
 // clang-format off
-TEST(Path, IsAbsoluteFollowsEachSyntax) {
-    const std::vector<std::tuple<const char*, bool, bool>> cases = {  // path, windows, posix
-        {"\\\\server\\share", true, false}, {"//x", true, true}, {"/\\", true, true},
-        {"C:\\", true, false}, {"c:/x", true, false}, {"/x", false, true}, {"/", false, true},
-        {"", false, false}, {"a", false, false}, {"\\x", false, false}, {"C:", false, false},
-        {"C:x", false, false}, {"1:\\", false, false}};
-    for (const auto& [path, windows, posix] : cases) {
-        EXPECT_EQ(WindowsPath::Is_Absolute(path), windows) << "windows '" << path << "'";
-        EXPECT_EQ(PosixPath::Is_Absolute(path), posix) << "posix '" << path << "'";
+TEST(Path, Operations) {
+    for (const auto& [path, windows, posix] : std::vector<std::tuple<std::string, bool, bool>>{
+             {"\\\\s\\x", true, false}, {"/\\", true, true}, {"c:/x", true, false},
+             {"/x", false, true}, {"", false, false}, {"\\x", false, false}, {"C:x", false, false},
+             {"1:\\", false, false}}) {
+        EXPECT_EQ(Win::Is_Absolute(path), windows) << path;
+        EXPECT_EQ(Posix::Is_Absolute(path), posix) << path;
     }
-}
-
-TEST(Path, Join) {
-    Check_Joins<WindowsPath>({
-        {"C:\\x", "a", "C:\\x\\a"}, {"C:\\x\\", "a", "C:\\x\\a"}, {"C:", "a", "C:\\a"},
-        {"", "a", "\\a"}, {"C:\\x", "", "C:\\x\\"}, {"C:\\x/", "a", "C:\\x/a"},
-        // an absolute relative part wins; nothing is normalized
-        {"C:\\x", "D:/a", "D:/a"}, {"C:\\x", "\\\\s\\a", "\\\\s\\a"},
-        {"C:\\x", "\\a", "C:\\x\\\\a"}, {"C:\\x", "C:a", "C:\\x\\C:a"}});
-    Check_Joins<PosixPath>({
-        {"/x", "a", "/x/a"}, {"/x/", "a", "/x/a"}, {"", "a.h", "/a.h"}, {"/x", "/a", "/a"},
-        // '\' is read as a separator but never makes a path absolute
-        {"/x\\", "a", "/x\\a"}, {"/x", "\\a", "/x/\\a"}, {"/x", "C:\\a", "/x/C:\\a"}});
-}
-
-TEST(Path, Normalize) {
-    Check_Cases({
-        {"", ""}, {".", ""}, {"a\\..", ""}, {"x\\.\\.\\y", "x\\y"}, {"a/b/../c", "a\\c"},
-        {"a\\\\b\\\\\\c\\", "a\\b\\c"}, {"..\\..\\a", "..\\..\\a"}, {"a\\..\\..\\b", "..\\b"},
-        {"C:\\", "C:"}, {"C:", "C:"}, {"C:foo", "C:foo"}, {"C:\\..\\a", "C:\\..\\a"},  // drives
-        {"C:/a/./b/../../..", "C:\\.."}, {"\\foo\\bar", "foo\\bar"}, {"\\\\", ""},
-        {"\\\\\\\\x", "x"}, {"\\\\srv\\share\\", "\\\\srv\\share"}, {"//srv/s/../x", "\\\\srv\\x"},
-        {"\\\\srv\\..", "\\\\srv\\.."}, {"\\\\?\\C:\\x\\y", "C:\\x\\y"}, {"//?/c:/x", "c:\\x"},
-        {"\\\\.\\C:\\x", "C:\\x"}, {"\\\\.\\COM1", "\\\\.\\COM1"}, {"\\\\?\\", "\\\\?\\"},
-        {"\\\\?\\UNC\\C:\\x", "C:\\x"}, {"\\\\?\\UNC\\\\srv\\s", "\\\\srv\\s"},
-        {"\\\\?\\UNC\\server\\share\\x", "\\\\?\\UNC\\server\\share\\x"}}, Normalized<WindowsPath>);
-    Check_Cases({  // no drives and no prefixes
-        {".", ""}, {"x/././y", "x/y"}, {"a\\b\\..\\c", "a/c"}, {"a//b///c/", "a/b/c"},
-        {"a/../../b", "../b"}, {"/", "/"}, {"/.", "/"}, {"//x", "/x"}, {"/\\x/", "/x"},
-        {"/../a", "/../a"}, {"/a/b/../../..", "/.."}, {"\\x", "x"}, {"C:\\..", ""},
-        {"\\\\?\\C:\\x", "?/C:/x"}}, Normalized<PosixPath>);
-}
-
-TEST(Path, GetPathAndGetFilename) {
-    const std::vector<Case> paths = {
-        {"C:\\a\\b.h", "C:\\a"}, {"C:\\b.h", "C:"}, {"b.h", ""}, {"\\b.h", ""}, {"a\\\\\\b", "a"},
-        {"a\\b\\", "a\\b"}, {"\\\\server\\share\\f", "\\\\server\\share"}, {"/a/b.h", "/a"}};
-    const std::vector<Case> names = {
-        {"C:\\a\\b.h", "b.h"}, {"b.h", "b.h"}, {"a\\b\\", "b\\"}, {"C:\\", "C:\\"},
-        {"\\\\", "\\\\"}, {"C:b.h", "C:b.h"}, {"", ""}, {"/", "/"}, {"a/b//", "b//"},
-        {"a\\b/c", "c"}};
-    Check_Cases(paths, WindowsPath::Get_Path);
-    Check_Cases(paths, PosixPath::Get_Path);
-    Check_Cases(names, WindowsPath::Get_Filename);
-    Check_Cases(names, PosixPath::Get_Filename);
-}
-
-TEST(Path, ToAbsoluteJoinsRelativePathsOnly) {
-    {
-        // Longer than the first buffer the query is given.
-        FakeDirectory<WindowsPathSyntax> fake("\\\\server\\share\\a long folder\\");
-        Check_Cases({{"..\\a.h", "\\\\server\\share\\a long folder\\..\\a.h"},
-                     {"C:/x/./y", "C:/x/./y"}, {"//s/./a/", "//s/./a/"}},  // absolute: as it is
-                    Absolute<WindowsPath>);
-        FakeDirectory<PosixPathSyntax> root("/");
-        Check_Cases({{"a.h", "/a.h"}}, Absolute<PosixPath>);
+    const auto normalized = [](auto path) {
+        return [](std::string& out, const std::vector<std::string>& row) {
+            out = row[0];
+            return decltype(path)::Normalize(out);
+        };
+    };
+    Check({{"a\\..", ""}, {"x\\.\\.\\y", "x\\y"}, {"a//b/../c\\", "a\\c"},
+           {"a\\..\\..\\b", "..\\b"}, {"C:\\", "C:"}, {"C:\\..\\a", "C:\\..\\a"},
+           {"C:/a/./b/../../..", "C:\\.."}, {"\\foo", "foo"}, {"\\\\\\\\x", "x"},
+           {"//srv/s/../x", "\\\\srv\\x"}, {"\\\\srv\\..", "\\\\srv\\.."}, {"//?/c:/x", "c:\\x"},
+           {"\\\\.\\C:\\x", "C:\\x"}, {"\\\\.\\COM1", "\\\\.\\COM1"}, {"\\\\?\\", "\\\\?\\"},
+           {"\\\\?\\UNC\\\\srv\\s", "\\\\srv\\s"}, {"\\\\?\\UNC\\s\\h", "\\\\?\\UNC\\s\\h"}},
+          normalized(Win{}));
+    Check({{".", ""}, {"a\\b\\..//c/", "a/c"}, {"a/../../b", "../b"}, {"/.", "/"}, {"//x", "/x"},
+           {"/a/b/../../..", "/.."}, {"\\x", "x"}, {"C:\\..", ""}, {"\\\\?\\C:\\x", "?/C:/x"}},
+          normalized(Posix{}));
+    const auto join = [](auto path) {
+        return [](std::string& out, const std::vector<std::string>& row) {
+            return decltype(path)::Join(out, row[0], row[1]);
+        };
+    };
+    Check({{"C:\\x\\", "a", "C:\\x\\a"}, {"C:", "a", "C:\\a"}, {"", "a", "\\a"},
+           {"C:\\x/", "a", "C:\\x/a"}, {"C:\\x", "D:/a", "D:/a"}, {"C:\\x", "\\a", "C:\\x\\\\a"}},
+          join(Win{}));
+    Check({{"/x", "a", "/x/a"}, {"", "a", "/a"}, {"/x", "/a", "/a"}, {"/x\\", "a", "/x\\a"},
+           {"/x", "C:\\a", "/x/C:\\a"}}, join(Posix{}));
+    const Rows paths = {{"C:\\a\\b.h", "C:\\a"}, {"C:\\b.h", "C:"}, {"b.h", ""}, {"\\b.h", ""},
+                        {"a\\\\\\b", "a"}, {"\\\\server\\share\\f", "\\\\server\\share"}};
+    const Rows names = {{"C:\\a\\b.h", "b.h"}, {"a\\b\\", "b\\"}, {"C:\\", "C:\\"}, {"/", "/"},
+                        {"a\\b/c", "c"}};
+    for (const bool windows : {true, false}) {
+        Check(paths, [&](std::string& out, const auto& row) {
+            return windows ? Win::Get_Path(out, row[0]) : Posix::Get_Path(out, row[0]);
+        });
+        Check(names, [&](std::string& out, const auto& row) {
+            return windows ? Win::Get_Filename(out, row[0]) : Posix::Get_Filename(out, row[0]);
+        });
     }
-    FakeDirectory<WindowsPathSyntax> failing(nullptr);
+    // The current directory: longer than the first buffer the query is given.
+    const CurrentDirectoryQuery saved = WindowsPathSyntax::query_current_directory;
+    WindowsPathSyntax::query_current_directory = &Query;
+    g_directory = "\\\\server\\share\\a long folder\\";
+    Check({{"..\\a.h", "\\\\server\\share\\a long folder\\..\\a.h"}, {"C:/x/./y", "C:/x/./y"}},
+          [](std::string& out, const auto& row) { return Win::To_Absolute(out, row[0]); });
+    g_directory = nullptr;
     std::string absolute = "C:/x", relative = "a.h";
-    EXPECT_TRUE(WindowsPath::To_Absolute(absolute)) << "the current directory is not needed";
-    EXPECT_FALSE(WindowsPath::To_Absolute(relative));
+    EXPECT_TRUE(Win::To_Absolute(absolute)) << "the current directory is not needed";
+    EXPECT_FALSE(Win::To_Absolute(relative));
+    WindowsPathSyntax::query_current_directory = saved;
 }
 // clang-format on
-
-class PathOnDiskTest : public TreeTest {};
-
-TEST_F(PathOnDiskTest, CurrentDirectoryOfTheProcess) {
-    const fs::path deep = fs::path(root_) / "a directory with a long name" / "and one more";
-    fs::create_directories(deep);
-    fs::current_path(deep);
-    std::string path = "a.h";
-    ASSERT_TRUE(CPath::To_Absolute(path));
-    EXPECT_EQ(path, (fs::current_path() / "a.h").string());
-#if !defined(_WIN32)
-    // A removed current directory has no name; the query must end rather than grow forever.
-    fs::remove(deep);
-    EXPECT_FALSE(CPath::Get_CurrentDirectory(path));
-#endif
-}
 
 }  // namespace
