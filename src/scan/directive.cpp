@@ -121,11 +121,20 @@ Directive Classify_Directive(std::string_view analysis) {
             directive.kind = define ? DirectiveKind::define : DirectiveKind::undef;
         }
     } else if (Is_Keyword(word, "pragma", true)) {
-        std::size_t once = Skip_Space(word, 6);
-        if (Identifier(word, once) == "once" && Only_Space_From(word, once)) {
+        std::size_t after = Skip_Space(word, 6);
+        const std::string_view name = Identifier(word, after);
+        if (name == "once" && Only_Space_From(word, after)) {
             directive.kind = DirectiveKind::pragma_once;
             directive.begin = analysis.find('#');
-            directive.end = at + once;
+            directive.end = at + after;
+        } else if (name == "pop_macro") {
+            // Restoring a macro may undefine it, as an #undef does.
+            after = Skip_Space(word, after);
+            if (after < word.size() && word[after] == '(') after = Skip_Space(word, after + 1);
+            if (after < word.size() && word[after] == '"') {
+                directive.macro = Identifier(word, ++after);
+                if (!directive.macro.empty()) directive.kind = DirectiveKind::undef;
+            }
         }
     }
     return directive;

@@ -36,7 +36,7 @@ enum class DirectiveKind : std::uint8_t {
     include,      ///< #include "name" or <name>
     bad_include,  ///< #include followed by something else than a well-formed name
     define,       ///< #define and a macro name
-    undef,        ///< #undef and a macro name
+    undef,        ///< #undef and a macro name, or #pragma pop_macro("name")
     pragma_once,  ///< #pragma once, with nothing after it
 };
 
