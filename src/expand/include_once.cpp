@@ -45,10 +45,10 @@ std::string Guard_Name(std::string_view key, const char* tag) {
 bool Guard_Key(const char* path, std::string& key) {
     key = path;
     if (!CPath::Is_Absolute(key) && !CPath::To_Absolute(key)) return false;
-    if (kFileNamesIgnoreCase) {
-        for (char& c : key) {
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
+    // Both separators are read as one, so a file named with either is the same file.
+    for (char& c : key) {
+        if (c == '\\') c = '/';
+        if (kFileNamesIgnoreCase && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return true;
 }

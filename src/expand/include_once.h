@@ -39,8 +39,8 @@ struct GuardTable {
     std::set<std::string, std::less<>> defined;
 };
 
-/// The key that tells files apart in `table`: `path` made absolute, in lower case where file
-/// names ignore case. False when it cannot be made absolute; the caller prints the error.
+/// The key that tells files apart in `table`: `path` made absolute, with '/' for every
+/// separator, in lower case where file names ignore case. False when it cannot be made absolute; the caller prints the error.
 [[nodiscard]] bool Guard_Key(const char* path, std::string& key);
 
 /// A macro name of the run's own for the file with guard `key`: `tag`, the file's name and the
