@@ -39,15 +39,7 @@ std::string Key_Hash(std::string path) {
         if (kWindows) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (c == '\\') c = '/';
     }
-    Sha1Digest digest;
-    digest.Init();
-    digest.Update(path.data(), path.size());
-    digest.Final();
-    const std::uint32_t* h = digest.Words();
-    char hex[41];
-    std::snprintf(hex, sizeof hex, "%08X%08X%08X%08X%08X", unsigned{h[0]}, unsigned{h[1]},
-                  unsigned{h[2]}, unsigned{h[3]}, unsigned{h[4]});
-    return hex;
+    return Sha1_Hex(path);
 }
 
 }  // namespace

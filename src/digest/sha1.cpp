@@ -1,5 +1,6 @@
 #include "digest/sha1.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -147,4 +148,17 @@ void Sha1Digest::Final() {
 
     waiting_ = 0;
     active_ = false;
+}
+
+std::string Sha1_Hex(std::string_view bytes) {
+    Sha1Digest digest;
+    digest.Init();
+    digest.Update(bytes.data(), bytes.size());
+    digest.Final();
+    const std::uint32_t* words = digest.Words();
+    char hex[41];
+    std::snprintf(hex, sizeof hex, "%08X%08X%08X%08X%08X", static_cast<unsigned>(words[0]),
+                  static_cast<unsigned>(words[1]), static_cast<unsigned>(words[2]),
+                  static_cast<unsigned>(words[3]), static_cast<unsigned>(words[4]));
+    return hex;
 }

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 /// Standard SHA-1. Init, then Update any number of times, then Final; the result is H[0..4].
 class Sha1Digest {
@@ -25,3 +27,6 @@ class Sha1Digest {
     std::uint32_t bits_high_ = 0;
     bool active_ = false;
 };
+
+/// The SHA-1 digest of `bytes` as 40 upper-case hex digits.
+std::string Sha1_Hex(std::string_view bytes);

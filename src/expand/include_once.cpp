@@ -26,17 +26,8 @@ std::string Guard_Name(std::string_view key, const char* tag) {
         const bool digit = c >= '0' && c <= '9';
         name.push_back(letter ? Upper(c) : digit ? c : '_');
     }
-    Sha1Digest digest;
-    digest.Init();
-    digest.Update(key.data(), key.size());
-    digest.Final();
-    const std::uint32_t* words = digest.Words();
-    char hex[41];
-    std::snprintf(hex, sizeof hex, "%08X%08X%08X%08X%08X", static_cast<unsigned>(words[0]),
-                  static_cast<unsigned>(words[1]), static_cast<unsigned>(words[2]),
-                  static_cast<unsigned>(words[3]), static_cast<unsigned>(words[4]));
     name.push_back('_');
-    name.append(hex, 40);
+    name += Sha1_Hex(key);
     return name;
 }
 

@@ -13,6 +13,8 @@
 
 /// What the run knows of a file that may take effect only once for the compiler.
 struct OnceRecord {
+    /// The file's guard key, the record's own key in the table.
+    const std::string* key = nullptr;
     /// The macro that stands for the file's #pragma once; empty until one is met.
     std::string pragma_guard;
     /// A #pragma once of the file was outside every conditional block of an expansion that is
@@ -40,7 +42,8 @@ struct GuardTable {
 };
 
 /// The key that tells files apart in `table`: `path` made absolute, with '/' for every
-/// separator, in lower case where file names ignore case. False when it cannot be made absolute; the caller prints the error.
+/// separator, in lower case where file names ignore case. False when it cannot be made absolute;
+/// the caller prints the error.
 [[nodiscard]] bool Guard_Key(const char* path, std::string& key);
 
 /// A macro name of the run's own for the file with guard `key`: `tag`, the file's name and the

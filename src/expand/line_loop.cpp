@@ -37,12 +37,13 @@ void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
         return false;
     }
     GuardTable& guards = state.guards;
-    if (create) {
-        frame.once = &guards.files[state.guard_key];
-    } else {
-        const auto found = guards.files.find(state.guard_key);
-        if (found != guards.files.end()) frame.once = &found->second;
+    auto found = guards.files.find(state.guard_key);
+    if (found == guards.files.end()) {
+        if (!create) return true;
+        found = guards.files.emplace(state.guard_key, OnceRecord()).first;
+        found->second.key = &found->first;
     }
+    frame.once = &found->second;
     return true;
 }
 
@@ -202,11 +203,7 @@ Handled Write_Pragma_Once(RunState& state, IncludeFrame& frame, std::string_view
     if (frame.once == nullptr && !Find_Once_Record(state, frame, true)) return Handled::failed;
     OnceRecord& record = *frame.once;
     if (record.pragma_guard.empty()) {
-        if (!Guard_Key(frame.path, state.guard_key)) {
-            std::fputs("error: CPath::To_Absolute() failed\n", state.console_err);
-            return Handled::failed;
-        }
-        record.pragma_guard = Issue_Guard_Name(state.guards, state.guard_key, "ONCE_",
+        record.pragma_guard = Issue_Guard_Name(state.guards, *record.key, "ONCE_",
                                                state.options.path_prefix_map, state.console_err);
     }
     if (Outside_Conditionals(frame)) {
