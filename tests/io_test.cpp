@@ -60,16 +60,17 @@ TEST_F(IoTest, LinesAcrossBufferRefills) {
 }
 
 TEST_F(IoTest, FormattedTextPastTheBufferEnd) {
-    const std::string whole(2 * 64 * 1024, 'y'), before(64 * 1024 - 10, 'x'), name(40, 'n');
+    const std::string whole(3 * 64 * 1024, 'y'), before(64 * 1024 - 10, 'x'), name(40, 'n');
     FILE* file = std::fopen("out.txt", "wb");
     ASSERT_NE(file, nullptr);
     OutputStream out(file);
-    out.Write(whole);  // fills the buffer, then hands the rest on directly
+    out.Write("ab");
+    out.Write(whole);  // longer than the buffer: handed on directly after what is buffered
     out.Write(before);
     out.Print("#line %u \"%s\"", 123456u, name.c_str());
     out.Print("%s", "end");
     ASSERT_TRUE(out.Close());
-    EXPECT_TRUE(Read("out.txt") == whole + before + "#line 123456 \"" + name + "\"end");
+    EXPECT_TRUE(Read("out.txt") == "ab" + whole + before + "#line 123456 \"" + name + "\"end");
 }
 
 TEST_F(IoTest, OpenFilesUnderALowLimit) {
