@@ -1,18 +1,181 @@
-// Registers every case of the case files under tests/cases as a test of its own: the suite is
+// The end-to-end cases of tests/cases/*.cases, each registered as a test of its own: the suite is
 // the file's name, the test the case's name with every run of other characters than letters and
-// digits made one '_'; for example --gtest_filter='include.*angle*'.
+// digits made one '_' (--gtest_filter='include.*angle*'). Each case runs twice, the second time
+// with every include candidate asked of the file system instead of looked up in a folder listing.
+//
+// A case file:
+//
+//   // a comment, outside sections
+//   ### name of the case
+//   args: -i a.cl -o out.txt    the arguments, split at spaces
+//   status: -1                  the exit status (default 0)
+//   platform: posix             where the case runs: windows, posix or linux (default all)
+//   --- sub/a.cl                a file of the tree: the lines up to the next header
+//   === output                  out.txt as the run must leave it
+//   === stderr                  standard error (compared, also when not given)
+//   === stdout                  standard output (compared only when given)
+//   +++ name of a variant       another run over the same tree, with its own args, status,
+//                               platform, files and sections; where it gives none, the case's
+//                               hold. A case with variants runs only its variants.
+//
+// Every section line ends with a line feed; a header may add " [no-eol]" (no line feed after the
+// last line) and " [escaped]" (\\, \t, \r and \xNN decoded). A blank line before the next "###"
+// or "+++" belongs to no section. In files, arguments and expected texts, "{root}" stands for the
+// tree's absolute root, "{slashed root}" for the same with '/' separators, "{/}" for the native
+// separator, "{date}" for the build date the banner shows, and then "{hash <path>}" for the
+// include-once key of the path: its SHA-1 in upper-case hex, of the path lowercased where file
+// names ignore case. Outputs are compared with CR LF line ends on Windows.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
+#include <utility>
 
-#include "case_file.h"
+#include "digest/sha1.h"
 #include "test_tree.h"
 
+namespace fs = std::filesystem;
+
 namespace {
+
+struct TreeCase {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> files;  // path, bytes
+    std::vector<std::string> args;
+    std::string output, err, out;  // out.txt, standard error, standard output
+    int status = 0;
+    std::string platform;
+    int line = 0;
+    std::string error;  // set when the case file could not be read
+};
+
+bool Starts_With(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+void Replace_All(std::string& text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+std::string Decode(const std::string& text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            bytes.push_back(text[i]);
+            continue;
+        }
+        const char kind = text[++i];
+        if (kind == 'x' && i + 2 < text.size()) {
+            bytes.push_back(
+                static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16)));
+            i += 2;
+        } else {
+            bytes.push_back(kind == 't' ? '\t' : kind == 'r' ? '\r' : kind);
+        }
+    }
+    return bytes;
+}
+
+// Where the lines of the open section go, and how they are taken.
+struct Section {
+    std::string* text = nullptr;
+    bool no_eol = false;
+    bool escaped = false;
+
+    void Close(bool before_case) {
+        if (text == nullptr) return;
+        // A blank line separates a case or a variant from the next.
+        const std::size_t size = text->size();
+        if (before_case &&
+            (*text == "\n" || (size >= 2 && text->compare(size - 2, 2, "\n\n") == 0))) {
+            text->pop_back();
+        }
+        if (no_eol && !text->empty()) text->pop_back();
+        if (escaped) *text = Decode(*text);
+        *this = Section{};
+    }
+};
+
+// The cases of a case file, variants flattened; one that says why when it cannot be read.
+std::vector<TreeCase> Read_Case_File(const std::string& path) {
+    const auto unreadable = [](const std::string& why) {
+        TreeCase c;
+        c.name = "unreadable";
+        c.error = why;
+        return std::vector<TreeCase>{c};
+    };
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return unreadable(path + ": cannot read");
+    std::vector<TreeCase> cases;
+    std::vector<std::size_t> templates;  // cases that only their variants run
+    std::size_t base = 0;                // the current case
+    Section section;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const bool new_case = Starts_With(line, "### ") || Starts_With(line, "+++ ");
+        if (section.text != nullptr && !new_case && !Starts_With(line, "--- ") &&
+            !Starts_With(line, "=== ")) {
+            *section.text += line + "\n";
+            continue;
+        }
+        section.Close(new_case);
+        if (line.empty() || Starts_With(line, "//")) continue;
+        std::string name = line.substr(std::min<std::size_t>(4, line.size()));
+        if (Starts_With(line, "### ")) {
+            base = cases.size();
+            cases.emplace_back();
+            cases.back().name = name;
+            cases.back().line = number;
+            continue;
+        }
+        const std::string where = path + ":" + std::to_string(number);
+        if (cases.empty()) return unreadable(where + ": text before the first case");
+        if (Starts_With(line, "+++ ")) {
+            if (templates.empty() || templates.back() != base) templates.push_back(base);
+            TreeCase variant = cases[base];
+            variant.name += " / " + name;
+            variant.line = number;
+            cases.push_back(std::move(variant));
+            continue;
+        }
+        TreeCase& c = cases.back();
+        section.no_eol = name.find(" [no-eol]") != std::string::npos;
+        section.escaped = name.find(" [escaped]") != std::string::npos;
+        name = name.substr(0, name.find(" ["));
+        if (Starts_With(line, "args:")) {
+            std::istringstream words(line.substr(5));
+            c.args.clear();
+            for (std::string word; words >> word;) c.args.push_back(word);
+        } else if (Starts_With(line, "status:")) {
+            c.status = std::atoi(line.c_str() + 7);
+        } else if (Starts_With(line, "platform:")) {
+            std::istringstream(line.substr(9)) >> c.platform;
+        } else if (Starts_With(line, "--- ")) {
+            c.files.push_back({name, ""});
+            section.text = &c.files.back().second;
+        } else if (Starts_With(line, "=== ") &&
+                   (name == "output" || name == "stderr" || name == "stdout")) {
+            section.text = name == "output" ? &c.output : name == "stderr" ? &c.err : &c.out;
+            section.text->clear();
+        } else {
+            return unreadable(where + ": cannot read '" + line + "'");
+        }
+    }
+    section.Close(true);
+    for (auto at = templates.rbegin(); at != templates.rend(); ++at) {
+        cases.erase(cases.begin() + static_cast<std::ptrdiff_t>(*at));
+    }
+    return cases;
+}
 
 bool Runs_Here(const std::string& platform) {
 #if defined(__linux__)
@@ -24,24 +187,72 @@ bool Runs_Here(const std::string& platform) {
            (platform == "posix" && !kWindows) || (platform == "linux" && on_linux);
 }
 
+void Set_Probing(bool on) {
+#if defined(_WIN32)
+    _putenv_s("QUILLFOLD_PROBE_INCLUDES", on ? "1" : "");
+#else
+    if (on) {
+        setenv("QUILLFOLD_PROBE_INCLUDES", "1", 1);
+    } else {
+        unsetenv("QUILLFOLD_PROBE_INCLUDES");
+    }
+#endif
+}
+
 class CaseTest : public TreeTest {
   public:
     explicit CaseTest(TreeCase c) : case_(std::move(c)) {}
+
     void TestBody() override {
         ASSERT_EQ(case_.error, "");
         if (!Runs_Here(case_.platform)) GTEST_SKIP() << "runs only on " << case_.platform;
-        Check(case_);
-        // Asking the file system for every candidate must give what the folder listings give.
+        Check();
         const std::string top = root_;
-        root_ = (std::filesystem::path(root_) / "probed").string();
-        std::filesystem::create_directory(root_);
-        std::filesystem::current_path(root_);
-        ProbingOnly probing;
-        Check(case_);
+        root_ = (fs::path(root_) / "probed").string();
+        fs::create_directory(root_);
+        fs::current_path(root_);
+        Set_Probing(true);
+        Check();
+        Set_Probing(false);
         root_ = top;
     }
 
   private:
+    std::string Expand(const std::string& text) const {
+        std::string expanded = text, slashed_root = root_;
+        std::replace(slashed_root.begin(), slashed_root.end(), '\\', '/');
+        Replace_All(expanded, "{root}", root_);
+        Replace_All(expanded, "{slashed root}", slashed_root);
+        Replace_All(expanded, "{/}",
+                    std::string(1, static_cast<char>(fs::path::preferred_separator)));
+        Replace_All(expanded, "{date}", __DATE__);
+        for (std::size_t at; (at = expanded.find("{hash ")) != std::string::npos;) {
+            const std::size_t end = expanded.find('}', at);
+            std::string key = expanded.substr(at + 6, end - at - 6);
+            for (char& c : key) {
+                if (kWindows) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                if (c == '\\') c = '/';
+            }
+            expanded.replace(at, end + 1 - at, Sha1_Hex(key));
+        }
+        return expanded;
+    }
+
+    void Check() {
+        for (const auto& file : case_.files) Write(file.first, Expand(file.second));
+        std::vector<std::string> args;
+        for (const std::string& arg : case_.args) args.push_back(Expand(arg));
+        const RunResult result = Run_Tool(args);
+        std::string output = Expand(case_.output);
+        if (kWindows) Replace_All(output, "\n", "\r\n");
+        EXPECT_EQ(result.status, case_.status);
+        EXPECT_EQ(Read("out.txt"), output);
+        EXPECT_EQ(result.err, Expand(case_.err));
+        if (!case_.out.empty()) {
+            EXPECT_EQ(result.out, Expand(case_.out));
+        }
+    }
+
     TreeCase case_;
 };
 
@@ -59,18 +270,19 @@ std::string Test_Name(const std::string& text) {
 }
 
 const bool g_registered = [] {
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(QUILLFOLD_CASES_DIR)) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(QUILLFOLD_CASES_DIR)) {
         if (entry.path().extension() == ".cases") files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
-    for (const std::filesystem::path& file : files) {
+    for (const fs::path& file : files) {
         const std::string suite = file.stem().string();
         std::set<std::string> names;
         for (TreeCase& c : Read_Case_File(file.string())) {
             std::string name = Test_Name(c.name);
-            for (int n = 2; !names.insert(name).second; ++n)
+            for (int n = 2; !names.insert(name).second; ++n) {
                 name = Test_Name(c.name) + "_" + std::to_string(n);
+            }
             const int line = c.line;
             testing::RegisterTest(suite.c_str(), name.c_str(), nullptr, nullptr,
                                   file.string().c_str(), line,

@@ -1,8 +1,9 @@
 // The tool's promise, checked against the compiler itself: g++ reading the joined text reports
 // its first error at the file and line where it reports it reading the original files. Each
-// random tree (diag_tree.h) holds one deliberate error; it is compiled under every combination of
-// the macros it tests, the originals through a wrapper that includes the inputs, the joined text
-// once with default options (lines compared) and once with -lnff -sif -sg (file names too).
+// random tree holds one deliberate error, `int err_here = ;`, and is compiled under every
+// combination of the macros it tests: the originals through a wrapper that includes the inputs,
+// the joined text once with default options (lines compared) and once with -lnff -sif -sg (file
+// names too).
 //
 // QUILLFOLD_DIAG_TREES=n checks n trees, QUILLFOLD_DIAG_SEED=s starts at seed s (alone: that one
 // tree). A mismatching tree is kept with the tool's arguments (args.txt), the joined outputs, the
@@ -10,20 +11,213 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "diag_tree.h"
 #include "test_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+using Strings = std::vector<std::string>;
+
+// Text put between two other pieces. '@' stands for a number of the tree's own, '%' for a line
+// number, '$' for a raw string's prefix, '?' for a macro name.
+const char* const kPieces[] = {
+    "extern int v_@;",
+    "extern const char s_@[sizeof(\"a/*b\")];",
+    "extern const char s_@[sizeof(\"// \\\" ' */\")];",
+    "extern const char c_@[sizeof('\"') + sizeof('\\'') + sizeof('/')];",
+    "extern int d_@[1'000];",
+    "extern int \\\n    v_@;",
+    "extern const char s_@[sizeof(\"ab\\\ncd\")];",
+    "/* it's a \"note\"\n#include \"nowhere.h\"\n */",
+    "extern int v_@; /* it's\n   \"open' #if A\n*/ extern int w_@;",
+    "// it's \"x\" /* not a comment",
+    "// a note \\\n#include \"nowhere.h\"",
+    "extern const char r_@[sizeof($\"d(a/*b)d\")];",
+    "extern const char r_@[sizeof($\"x(it's \"q\" // no)x\")];",
+    "extern const char r_@[sizeof($\"d(top\n#include \"nowhere.h\"\n#if A\n /* it's\n)d\")];",
+    "extern const char r_@[sizeof($\"e(\n#endif\n)e\")];",
+};
+// A file's own #line directives, in conditional blocks too.
+const char* const kLineDirectives[] = {"#line %", "#line % \"ln_@.cpp\"", "#line %   ",
+                                       "#line % // c", "#line % /* c */"};
+const char* const kRawPrefixes[] = {"R", "u8R", "uR", "UR", "LR"};
+const char* const kOpeners[] = {"#if ?", "#ifdef ?", "#ifndef ?", "# if defined(?) // c",
+                                "#if ? /* c */"};
+const char* const kElifs[] = {"#elif ?", "#elif !? // c"};
+const char* const kElses[] = {"#else", "#else // note", "#else /* note */"};
+const char* const kEndifs[] = {"#endif", "#endif // note", "#endif /* note */",
+                               "#endif /* note\n   still note */", "#endif /* a \\\n b */"};
+const char* const kIncludeStarts[] = {"#include ", "  #  include ", "/* lead */ #include "};
+// Only comments may follow the name, also when a comment opened there closes on a later line.
+const char* const kIncludeEnds[] = {"", " // note", " /* note */", " /* it's \"open\"\n   still */",
+                                    " /* a */ /* b\n */"};
+
+// A tree of valid C++ with one deliberate error; headers include only headers made after them,
+// and every file name (and every name a #line gives) is unique in it.
+struct DiagTree {
+    std::vector<std::pair<std::string, std::string>> files;  // path, bytes
+    Strings inputs;                                          // in command-line order
+    std::string macros;  // the macros its conditionals test, e.g. "AC"
+};
+
+class Generator {
+  public:
+    explicit Generator(std::uint32_t seed) : random_(seed) {}
+    DiagTree Make();
+
+  private:
+    // std::mt19937's numbers are fixed by the standard; its distributions are not.
+    std::uint32_t Pick(std::size_t n) { return static_cast<std::uint32_t>(random_() % n); }
+    template <std::size_t N>
+    const char* One(const char* const (&items)[N]) {
+        return items[Pick(N)];
+    }
+    std::string Fill(const std::string& piece);
+    void Emit(const std::string& text);
+    void Block(std::size_t file, int depth);
+    void Include(std::size_t file);
+
+    std::mt19937 random_;
+    Strings paths_;
+    std::vector<std::vector<std::size_t>> pending_;  // the files each file is still to include
+    Strings lines_;
+    std::vector<std::size_t> slots_;  // lines before which code may go
+    unsigned counter_ = 0;
+    std::uint32_t macro_count_ = 0;  // conditionals test the first ones of A, B, C
+    unsigned macros_ = 0;
+    DiagTree tree_;
+};
+
+std::string Generator::Fill(const std::string& piece) {
+    const std::string id = std::to_string(++counter_);
+    std::string text;
+    for (const char c : piece) {
+        if (c == '@') {
+            text += id;
+        } else if (c == '%') {
+            text += std::to_string(10 + Pick(990));
+        } else if (c == '$') {
+            text += One(kRawPrefixes);
+        } else if (c == '?') {
+            const std::uint32_t macro = Pick(macro_count_);
+            macros_ |= 1u << macro;
+            text += static_cast<char>('A' + macro);
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+void Generator::Emit(const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) lines_.push_back(line);
+}
+
+void Generator::Block(std::size_t file, int depth) {
+    for (std::uint32_t count = 1 + Pick(depth == 0 ? 5 : 3); count > 0; --count) {
+        slots_.push_back(lines_.size());
+        const std::uint32_t kind = Pick(10);
+        if (kind < 3 && !pending_[file].empty()) {
+            Include(file);
+        } else if (kind < 5 && depth < 3 && macro_count_ > 0) {
+            Emit(Fill(One(kOpeners)));
+            Block(file, depth + 1);
+            if (Pick(10) < 3) {
+                Emit(Fill(One(kElifs)));
+                Block(file, depth + 1);
+            }
+            if (Pick(10) < 4) {
+                Emit(Fill(One(kElses)));
+                Block(file, depth + 1);
+            }
+            Emit(Fill(One(kEndifs)));
+        } else if (Pick(6) == 0) {
+            Emit(Fill(One(kLineDirectives)));
+        } else {
+            Emit(Fill(One(kPieces)));
+        }
+    }
+    slots_.push_back(lines_.size());
+}
+
+void Generator::Include(std::size_t file) {
+    std::vector<std::size_t>& pending = pending_[file];
+    const std::size_t which = Pick(pending.size());
+    const std::string path = paths_[pending[which]];
+    pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(which));
+    // File names are unique: the bare name finds the file beside its includer, in the root (the
+    // current directory) or in inc/ (the include path, where alone an angle name looks).
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const bool angle = path != name && Pick(2) == 0;
+    Emit(One(kIncludeStarts) + (angle ? "<" + name + ">" : "\"" + name + "\"") +
+         Fill(One(kIncludeEnds)));
+}
+
+DiagTree Generator::Make() {
+    // Each macro doubles the compilations, so most trees test fewer than three.
+    macro_count_ = Pick(4);
+    const std::size_t inputs = 1 + Pick(3), files = inputs + 1 + Pick(5);
+    for (std::size_t i = 0; i < files; ++i) {
+        paths_.push_back(i < inputs
+                             ? "gen_" + std::to_string(i) + ".cpp"
+                             : (Pick(2) == 0 ? "" : "inc/") + ("h_" + std::to_string(i) + ".h"));
+        if (i < inputs) tree_.inputs.push_back(paths_.back());
+    }
+    // A DAG: every header has an includer made before it, and some have more.
+    pending_.resize(files);
+    for (std::size_t i = inputs; i < files; ++i) pending_[Pick(i)].push_back(i);
+    for (std::size_t i = 0; i + 1 < files; ++i) {
+        const std::size_t first = std::max(i + 1, inputs);
+        for (std::uint32_t n = Pick(3); n > 0 && first < files; --n) {
+            pending_[i].push_back(first + Pick(files - first));
+        }
+    }
+    std::vector<Strings> lines;
+    std::vector<std::vector<std::size_t>> slots;
+    for (std::size_t i = 0; i < files; ++i) {
+        // Some headers take effect once: by #pragma once or by an include guard.
+        const std::uint32_t once = i < inputs ? 2 : Pick(3);
+        const std::string guard = "GUARD_" + std::to_string(i) + "_H";
+        if (once == 0) Emit("#pragma once");
+        if (once == 1) Emit("#ifndef " + guard + "\n#define " + guard);
+        Block(i, 0);
+        while (!pending_[i].empty()) {
+            Include(i);
+            slots_.push_back(lines_.size());
+        }
+        if (once == 1) Emit("#endif");
+        lines.push_back(std::move(lines_));
+        slots.push_back(std::move(slots_));
+        lines_.clear();
+        slots_.clear();
+    }
+    const std::size_t file = Pick(files);
+    const std::size_t slot = slots[file][Pick(slots[file].size())];
+    lines[file].insert(lines[file].begin() + static_cast<std::ptrdiff_t>(slot), "int err_here = ;");
+    for (std::size_t i = 0; i < files; ++i) {
+        std::string text;
+        for (const std::string& line : lines[i]) text += line + "\n";
+        tree_.files.push_back({paths_[i], text});
+    }
+    for (int macro = 0; macro < 3; ++macro) {
+        if ((macros_ >> macro & 1u) != 0) tree_.macros += static_cast<char>('A' + macro);
+    }
+    return tree_;
+}
 
 // About 60 ms a tree on two cores.
 constexpr std::uint32_t kDefaultTrees = 120;
@@ -70,13 +264,12 @@ class DiagCheck : public TreeTest {
 };
 
 void DiagCheck::Check_Tree(std::uint32_t seed) {
-    const DiagTree tree = Generate_Diag_Tree(seed);
+    const DiagTree tree = Generator(seed).Make();
     const std::string trees_root = root_;
     root_ = (fs::path(trees_root) / ("tree-" + std::to_string(seed))).string();
-    for (const std::string& folder : tree.folders) fs::create_directories(fs::path(root_) / folder);
+    fs::create_directories(fs::path(root_) / "inc");
     fs::current_path(root_);
-    for (const TreeFile& file : tree.files) Write(file.first, file.second);
-    for (const auto& link : tree.links) fs::create_symlink(link.second, link.first);
+    for (const auto& file : tree.files) Write(file.first, file.second);
     std::string wrapper;
     std::vector<std::string> inputs;
     for (const std::string& input : tree.inputs) {

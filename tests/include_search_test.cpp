@@ -85,29 +85,4 @@ TEST_F(IncludeSearchTest, ListingsAnswerAsTheFileSystem) {
     }
 }
 
-TEST_F(IncludeSearchTest, RandomTreesJoinTheSameWithAndWithoutListings) {
-    std::mt19937 random(4);
-    for (int round = 0; round < 20; ++round) {
-        Write_Random_Tree(random);
-        std::string main;
-        for (int i = 0; i < 12; ++i) {
-            const std::string name = (random() % 3 == 0 ? "sub/" : "") + Name(random);
-            main += random() % 2 ? "#include <" + name + ">\n" : "#include \"" + name + "\"\n";
-        }
-        Write("main.c", main);
-        // Include directories spelled in the ways canonical form takes apart.
-        const std::vector<std::string> args = {
-            "-mir",           "4",  "-I", "t/sub/..", "-I",     "./t//c/", "-I",
-            root_ + "/t/sub", "-I", "t",  "-i",       "main.c", "-o",      "out.txt"};
-        const RunResult listed = Run_Tool(args);
-        const std::string listed_output = Read("out.txt");
-        ProbingOnly probing;
-        const RunResult probed = Run_Tool(args);
-        EXPECT_EQ(listed.status, probed.status);
-        EXPECT_EQ(listed.err, probed.err);
-        EXPECT_EQ(listed_output, Read("out.txt"));
-        Restore_Permissions();
-    }
-}
-
 }  // namespace

@@ -80,7 +80,7 @@ TEST_F(IoTest, OpenFilesUnderALowLimit) {
     // A header included 1100 times, one after the other, needs one file open at a time.
     std::string many, joined;
     for (int i = 0; i < 1100; ++i)
-        many += "#include \"a.h\"\n", joined += "// #include {root}/a.h\na\n";
+        many += "#include \"a.h\"\n", joined += "// #include " + root_ + "/a.h\na\n";
     Write("many.cl", many);
     Write("a.h", "a\n");
     rlimit saved{};
@@ -91,7 +91,7 @@ TEST_F(IoTest, OpenFilesUnderALowLimit) {
     const RunResult r = Run_Tool({"-nfln", "-i", "many.cl", "-o", "out.txt"});
     setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(r.err, "");
-    EXPECT_TRUE(Read("out.txt") == Expand(joined));
+    EXPECT_TRUE(Read("out.txt") == joined);
 #endif
 }
 

@@ -1,6 +1,5 @@
 #include "test_tree.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,7 +8,6 @@
 #include <sstream>
 
 #include "app/run.h"
-#include "digest/sha1.h"
 
 namespace fs = std::filesystem;
 
@@ -26,45 +24,7 @@ std::string Read_Stream(FILE* file) {
     return text;
 }
 
-void Replace_All(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
-
-// The digest guard names end with: of the key with '/' separators, in lower case on Windows.
-std::string Key_Hash(std::string path) {
-    for (char& c : path) {
-        if (kWindows) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (c == '\\') c = '/';
-    }
-    return Sha1_Hex(path);
-}
-
 }  // namespace
-
-ProbingOnly::ProbingOnly() {
-#if defined(_WIN32)
-    _putenv_s("QUILLFOLD_PROBE_INCLUDES", "1");
-#else
-    setenv("QUILLFOLD_PROBE_INCLUDES", "1", 1);
-#endif
-}
-
-ProbingOnly::~ProbingOnly() {
-#if defined(_WIN32)
-    _putenv_s("QUILLFOLD_PROBE_INCLUDES", "");
-#else
-    unsetenv("QUILLFOLD_PROBE_INCLUDES");
-#endif
-}
-
-std::string As_Written(const std::string& text) {
-    std::string written = text;
-    if (kWindows) Replace_All(written, "\n", "\r\n");
-    return written;
-}
 
 void TreeTest::SetUp() {
     std::random_device random;
@@ -114,34 +74,4 @@ RunResult TreeTest::Run_Tool(const std::vector<std::string>& args) const {
     result.out = Read_Stream(out);
     result.err = Read_Stream(err);
     return result;
-}
-
-std::string TreeTest::Expand(const std::string& text) const {
-    std::string expanded = text, slashed_root = root_;
-    for (char& c : slashed_root) {
-        if (c == '\\') c = '/';
-    }
-    Replace_All(expanded, "{root}", root_);
-    Replace_All(expanded, "{slashed root}", slashed_root);
-    Replace_All(expanded, "{/}", std::string(1, static_cast<char>(fs::path::preferred_separator)));
-    Replace_All(expanded, "{date}", __DATE__);
-    for (std::size_t at; (at = expanded.find("{hash ")) != std::string::npos;) {
-        const std::size_t end = expanded.find('}', at);
-        expanded.replace(at, end + 1 - at, Key_Hash(expanded.substr(at + 6, end - at - 6)));
-    }
-    return expanded;
-}
-
-void TreeTest::Check(const TreeCase& c) {
-    SCOPED_TRACE(c.name);
-    for (const TreeFile& file : c.files) Write(file.first, Expand(file.second));
-    std::vector<std::string> args;
-    for (const std::string& arg : c.args) args.push_back(Expand(arg));
-    const RunResult result = Run_Tool(args);
-    EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(Read("out.txt"), As_Written(Expand(c.output)));
-    EXPECT_EQ(result.err, Expand(c.err));
-    if (!c.out.empty()) {
-        EXPECT_EQ(result.out, Expand(c.out));
-    }
 }
