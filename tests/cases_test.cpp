@@ -1,30 +1,22 @@
-// The end-to-end cases of tests/cases/*.cases, each registered as a test of its own: the suite is
-// the file's name, the test the case's name with every run of other characters than letters and
-// digits made one '_' (--gtest_filter='include.*angle*'). Each case runs twice, the second time
-// with every include candidate asked of the file system instead of looked up in a folder listing.
+// The end-to-end cases of tests/cases/*.cases, each a test of its own named after its file and
+// its name (--gtest_filter='include.*angle*'), run twice: the second time every include candidate
+// is asked of the file system, not looked up in a folder listing. A case file:
 //
-// A case file:
-//
-//   // a comment, outside sections
-//   ### name of the case
-//   args: -i a.cl -o out.txt    the arguments, split at spaces
+//   ### name of the case        // comments only outside sections
+//   args: -i a.cl -o out.txt    split at spaces
 //   status: -1                  the exit status (default 0)
-//   platform: posix             where the case runs: windows, posix or linux (default all)
+//   platform: posix             windows, posix or linux (default: everywhere)
 //   --- sub/a.cl                a file of the tree: the lines up to the next header
-//   === output                  out.txt as the run must leave it
+//   === output                  out.txt (with CR LF line ends on Windows)
 //   === stderr                  standard error (compared, also when not given)
 //   === stdout                  standard output (compared only when given)
-//   +++ name of a variant       another run over the same tree, with its own args, status,
-//                               platform, files and sections; where it gives none, the case's
-//                               hold. A case with variants runs only its variants.
+//   +++ name of a variant       another run over the same tree, with its own keys, files and
+//                               sections where it gives them; a case with variants runs only them
 //
-// Every section line ends with a line feed; a header may add " [no-eol]" (no line feed after the
-// last line) and " [escaped]" (\\, \t, \r and \xNN decoded). A blank line before the next "###"
-// or "+++" belongs to no section. In files, arguments and expected texts, "{root}" stands for the
-// tree's absolute root, "{slashed root}" for the same with '/' separators, "{/}" for the native
-// separator, "{date}" for the build date the banner shows, and then "{hash <path>}" for the
-// include-once key of the path: its SHA-1 in upper-case hex, of the path lowercased where file
-// names ignore case. Outputs are compared with CR LF line ends on Windows.
+// A section line ends with a line feed; " [no-eol]" on its header drops the last one and
+// " [escaped]" decodes \\, \t, \r and \xNN. A blank line before "###" or "+++" belongs to no
+// section. Everywhere, "{root}" is the tree's root, "{slashed root}" the same with '/', "{/}" the
+// native separator, "{date}" the build date, and "{hash <path>}" the include-once key of a path.
 
 #include <gtest/gtest.h>
 
