@@ -1,205 +1,177 @@
-# Installs the package into a scratch prefix and builds tests/package against it, with Ninja (when
-# it is there) and with Unix Makefiles (when make is there). For each: the joined file must be
-# what the tool itself makes of the same command line, the embedded header must give back the
-# joined file byte for byte through both its C and its C++ interface, touching an included header
-# (the deepest one, and the one whose name needs escaping) must make the next build join again
-# and a build with nothing touched must not, and a join that fails must fail the build with the
-# tool's message and leave no dependency file behind.
-#
-#   cmake -DQUILLFOLD_BUILD_DIR=<build tree> [-DQUILLFOLD_CONFIG=<config>]
-#         [-DQUILLFOLD_CROSSCOMPILING=<bool>] [-DQUILLFOLD_CXX_COMPILER=<compiler>]
-#         -DCONSUMER_SOURCE_DIR=<tests/package> -DWORK_DIR=<scratch dir> -P package_test.cmake
-#
-# Prints "package test skipped: <why>" and stops where it cannot run.
+# Installs the package into WORK_DIR and builds a project against it as a user would: with
+# EXAMPLE_DIR, an example that must build without a warning, run, and report its deliberate error
+# at ERROR_MARKER's line in ERROR_HEADER (skipped where its output matches MISSING, unless
+# QUILLFOLD_REQUIRE_RUNTIMES names its RUNTIME); else package/, with Ninja and Unix Makefiles.
 
 cmake_minimum_required(VERSION 3.16)
-include("${CMAKE_CURRENT_LIST_DIR}/scratch_install.cmake")
 
-function(skip reason)
-  message("package test skipped: ${reason}")
+# Shows `output` as it is (a fatal error's message is reflowed), then fails.
+function(fail why)
+  message("${output}")
+  message(FATAL_ERROR "${why}")
 endfunction()
 
-if(QUILLFOLD_CROSSCOMPILING)
-  skip("the tool is built for another platform")
-  return()
-endif()
-if(CMAKE_VERSION VERSION_LESS 3.20)
-  skip("the package needs CMake 3.20, this is ${CMAKE_VERSION}")
-  return()
-endif()
-
-set(generators)
-find_program(NINJA NAMES ninja ninja-build)
-if(NINJA)
-  list(APPEND generators "Ninja")
-else()
-  message("Ninja not found: not tested with it")
-endif()
-find_program(MAKE NAMES make gmake)
-if(MAKE)
-  list(APPEND generators "Unix Makefiles")
-else()
-  message("make not found: not tested with Unix Makefiles")
-endif()
-if(NOT generators)
-  skip("neither Ninja nor make is there")
-  return()
-endif()
-
-function(expect_same_file actual expected what)
-  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${actual}" "${expected}"
-    RESULT_VARIABLE different)
-  if(different)
-    message(FATAL_ERROR "${what}: ${actual} differs from ${expected}")
+# Runs a command; fails unless its exit status is as expected: 0, nonzero or any. Sets `output`
+# (standard output and error together) and `status`.
+function(run expected)
+  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE output ERROR_VARIABLE output
+    RESULT_VARIABLE status)
+  if(expected STREQUAL "0" AND NOT status EQUAL 0 OR expected STREQUAL "nonzero" AND status EQUAL 0)
+    string(REPLACE ";" " " command "${ARGN}")
+    fail("'${command}' exited with ${status}, expected ${expected}")
   endif()
+  set(output "${output}" PARENT_SCOPE)
+  set(status "${status}" PARENT_SCOPE)
 endfunction()
 
-# The scratch tree has a space in its name, so every path that the function hands on is one.
-file(REMOVE_RECURSE "${WORK_DIR}")
-set(prefix "${WORK_DIR}/prefix")
-set(source "${WORK_DIR}/source")
-file(MAKE_DIRECTORY "${WORK_DIR}")
+find_program(NINJA NAMES ninja ninja-build)
+find_program(MAKE NAMES make gmake)
+if(EXAMPLE_DIR)
+elseif(QUILLFOLD_CROSSCOMPILING)
+  set(skip "the tool is built for another platform")
+elseif(CMAKE_VERSION VERSION_LESS 3.20)
+  set(skip "the package needs CMake 3.20, this is ${CMAKE_VERSION}")
+elseif(NOT NINJA AND NOT MAKE)
+  set(skip "neither Ninja nor make is there")
+endif()
+if(skip)
+  message("package test skipped: ${skip}")
+  return()
+endif()
 
-# --- installation -------------------------------------------------------------------------------
-
-install_quillfold("${prefix}")
-set(exe "")
 if(CMAKE_HOST_WIN32)
   set(exe ".exe")
 endif()
-set(tool "${prefix}/bin/quillfold${exe}")
-foreach(installed "${tool}" "${prefix}/share/man/man1/quillfold.1")
-  if(NOT EXISTS "${installed}")
-    message(FATAL_ERROR "not installed: ${installed}")
-  endif()
-endforeach()
+file(REMOVE_RECURSE "${WORK_DIR}")
+set(prefix "${WORK_DIR}/prefix")
+run(0 "${CMAKE_COMMAND}" --install "${QUILLFOLD_BUILD_DIR}" --prefix "${prefix}"
+  --config "${QUILLFOLD_CONFIG}")
 
-# The manual page must render without a warning, where groff is there to tell.
+if(EXAMPLE_DIR)
+  get_filename_component(name "${EXAMPLE_DIR}" NAME)
+  file(READ "${EXAMPLE_DIR}/${ERROR_HEADER}" text)
+  string(FIND "${text}" "${ERROR_MARKER}" at)
+  string(SUBSTRING "${text}" 0 ${at} text)
+  string(REGEX REPLACE "[^\n]" "" text "${text}")
+  string(LENGTH "_${text}" error_line)
+  get_filename_component(error_file "${ERROR_HEADER}" NAME)
+
+  macro(skip_if_missing)
+    if(output MATCHES "${MISSING}")
+      if(" $ENV{QUILLFOLD_REQUIRE_RUNTIMES} " MATCHES " ${RUNTIME} ")
+        fail("${name} found no ${RUNTIME}, which QUILLFOLD_REQUIRE_RUNTIMES requires")
+      endif()
+      message("example test skipped: ${name} found no ${RUNTIME}")
+      return()
+    endif()
+  endmacro()
+
+  # The examples are what users copy: they must build without a warning.
+  if(NOT CMAKE_HOST_WIN32)
+    set(strict "-DCMAKE_C_FLAGS=-Wall -Wextra -Werror" "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Werror")
+  endif()
+  set(generator "Unix Makefiles")
+  if(NINJA)
+    set(generator Ninja)
+  endif()
+  run(any "${CMAKE_COMMAND}" -S "${EXAMPLE_DIR}" -B "${WORK_DIR}/build" -G "${generator}"
+    "-DCMAKE_PREFIX_PATH=${prefix}" ${strict})
+  skip_if_missing()
+  if(NOT status EQUAL 0)
+    fail("configuring ${name} failed")
+  endif()
+  run(0 "${CMAKE_COMMAND}" --build "${WORK_DIR}/build")
+  set(program "${WORK_DIR}/build/${name}${exe}")
+  run(any "${program}")
+  skip_if_missing()
+  if(NOT status EQUAL 0 OR output MATCHES "warning")
+    fail("${name} should succeed without a warning; it exited with ${status}")
+  endif()
+  message("${output}")
+  run(nonzero "${program}" --deliberate-error)
+  if(NOT output MATCHES "${error_file}(:|\\()${error_line}[:)]")
+    fail("the build log should name ${ERROR_HEADER} line ${error_line}")
+  endif()
+  message("${name} --deliberate-error:\n${output}")
+  return()
+endif()
+
+set(tool "${prefix}/bin/quillfold${exe}")
+set(manual "${prefix}/share/man/man1/quillfold.1")
 find_program(GROFF groff)
-if(GROFF)
-  run(0 COMMAND "${GROFF}" -man -Tutf8 -ww -z "${prefix}/share/man/man1/quillfold.1"
-      OUTPUT warnings)
-  if(NOT warnings STREQUAL "")
-    message(FATAL_ERROR "the manual page does not render cleanly:\n${warnings}")
+if(NOT EXISTS "${tool}" OR NOT EXISTS "${manual}")
+  message(FATAL_ERROR "the tool or its manual page is not installed under ${prefix}")
+elseif(GROFF)
+  run(0 "${GROFF}" -man -Tutf8 -ww -z "${manual}")
+  if(NOT output STREQUAL "")
+    fail("the manual page does not render cleanly")
   endif()
 endif()
 
-# The consumer is built from a copy: its headers get touched and broken.
-file(COPY "${CONSUMER_SOURCE_DIR}/" DESTINATION "${source}")
+# A copy, as its headers get touched and broken; its path, like all here, has a space.
+set(source "${WORK_DIR}/source")
+file(COPY "${CMAKE_CURRENT_LIST_DIR}/package/" DESTINATION "${source}")
 set(deepest "${source}/include dir/filters/weights.h")
 file(READ "${deepest}" deepest_text)
 
-set(compiler_option)
-if(QUILLFOLD_CXX_COMPILER)
-  set(compiler_option "-DCMAKE_CXX_COMPILER=${QUILLFOLD_CXX_COMPILER}")
-endif()
-
-# --- one generator ------------------------------------------------------------------------------
-
-# Builds; JOINED names a variable set to whether the build ran the join.
-function(build directory joined)
-  run(0 COMMAND "${CMAKE_COMMAND}" --build "${directory}" OUTPUT output)
-  if(output MATCHES "Joining kernel\\.joined\\.cl")
-    set(${joined} TRUE PARENT_SCOPE)
-  else()
-    set(${joined} FALSE PARENT_SCOPE)
+# Builds; fails unless it joins just when JOIN says so. Where it joins, checks what it made.
+function(expect_build join why)
+  run(0 "${CMAKE_COMMAND}" --build "${build}")
+  if(join AND NOT output MATCHES "Joining kernel\\.joined\\.cl" OR
+     NOT join AND output MATCHES "Joining kernel\\.joined\\.cl")
+    fail("${why}: expected to join: ${join}")
+  elseif(NOT join)
+    return()
   endif()
-endfunction()
-
-function(expect_join directory why)
-  build("${directory}" joined)
-  if(NOT joined)
-    message(FATAL_ERROR "${why}, but the build did not join again")
-  endif()
-endfunction()
-
-function(expect_no_join directory why)
-  build("${directory}" joined)
-  if(joined)
-    message(FATAL_ERROR "${why}, yet the build joined again")
-  endif()
-endfunction()
-
-function(check_outputs directory)
-  set(joined "${directory}/kernel.joined.cl")
-  # The same command line, run by hand where the function runs it.
-  run(0 WORKING_DIRECTORY "${source}" COMMAND "${tool}" -i kernel.cl -I "include dir"
-      -I "${directory}/generated" -io -o "${directory}/expected.cl")
-  expect_same_file("${joined}" "${directory}/expected.cl" "joined by quillfold_join()")
-  file(READ "${joined}" text)
-  if(NOT text MATCHES "three includes deep" OR NOT text MATCHES "kTable")
-    message(FATAL_ERROR "${joined} lacks the text of included headers")
-  endif()
-
+  set(joined "${build}/kernel.joined.cl")
+  # The same command line run by hand where the function runs it.
+  run(0 "${tool}" -i kernel.cl -I "include dir" -I "${build}/generated" -io
+    -o "${build}/expected.cl" WORKING_DIRECTORY "${source}")
+  run(0 "${CMAKE_COMMAND}" -E compare_files "${joined}" "${build}/expected.cl")
   foreach(program print_kernel print_kernel_c)
-    execute_process(COMMAND "${directory}/${program}${exe}"
-      OUTPUT_FILE "${directory}/${program}.out" RESULT_VARIABLE status)
-    if(NOT status EQUAL 0)
-      message(FATAL_ERROR "${program} exited with ${status}")
-    endif()
-    expect_same_file("${directory}/${program}.out" "${joined}" "the text embedded by ${program}")
+    run(0 "${build}/${program}${exe}" OUTPUT_FILE "${build}/${program}.out")
+    run(0 "${CMAKE_COMMAND}" -E compare_files "${joined}" "${build}/${program}.out")
   endforeach()
-
-  # Several pieces, one of them ending inside the long line of the generated header.
-  file(READ "${directory}/kernel_source.h" header)
-  set(pieces 0)
-  if(header MATCHES "kernel_source_piece_count = ([0-9]+);")
-    set(pieces ${CMAKE_MATCH_1})
+  file(READ "${build}/kernel_source.h" output)
+  if(NOT output MATCHES "kernel_source_piece_count = ([3-9]|[1-9][0-9]+);")
+    fail("the embedded text should be in 3 pieces or more")
   endif()
-  if(pieces LESS 3)
-    message(FATAL_ERROR "the embedded text should be in 3 pieces or more:\n${header}")
-  endif()
-
-  # The dependency file names the deepest header and escapes the odd name.
-  file(READ "${joined}.d" depfile)
-  foreach(expected "include\\ dir/filters/weights.h" "generated/odd\\ $$name\\ \\#1.h")
-    string(FIND "${depfile}" "${expected}" at)
+  file(READ "${joined}.d" output)
+  foreach(name "include\\ dir/filters/weights.h" "generated/odd\\ $$name\\ \\#1.h")
+    string(FIND "${output}" "${name}" at)
     if(at EQUAL -1)
-      message(FATAL_ERROR "${joined}.d does not name '${expected}':\n${depfile}")
+      fail("${joined}.d does not name '${name}'")
     endif()
   endforeach()
 endfunction()
 
-function(test_generator generator)
-  string(REPLACE " " "-" name "${generator}")
-  set(build "${WORK_DIR}/build ${name}")
-  message("-- ${generator}")
-  run(0 COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${generator}"
-      "-DCMAKE_PREFIX_PATH=${prefix}" ${compiler_option} OUTPUT output)
-
-  expect_join("${build}" "the first build")
-  check_outputs("${build}")
-  expect_no_join("${build}" "nothing changed")
-
-  file(TOUCH "${deepest}")
-  expect_join("${build}" "the header three includes deep was touched")
-  check_outputs("${build}")
-  expect_no_join("${build}" "nothing changed after the rebuild")
-
-  file(TOUCH "${build}/generated/odd $name #1.h")
-  expect_join("${build}" "the header with an odd name was touched")
-
-  # A join that fails: the build fails with the tool's message and nothing claims success.
-  file(APPEND "${deepest}" "#include \"missing.h\"\n")
-  run(nonzero COMMAND "${CMAKE_COMMAND}" --build "${build}" OUTPUT output)
-  if(NOT output MATCHES "error: [^\n]*failed to resolve include of 'missing\\.h'")
-    message(FATAL_ERROR "the failed build does not show the tool's message:\n${output}")
+foreach(generator Ninja "Unix Makefiles")
+  if(generator STREQUAL "Ninja" AND NOT NINJA OR generator MATCHES "Make" AND NOT MAKE)
+    message("-- not built with ${generator}: not found")
+    continue()
   endif()
-  foreach(leftover kernel.joined.cl kernel.joined.cl.d kernel_source.h)
-    if(EXISTS "${build}/${leftover}")
-      message(FATAL_ERROR "${leftover} is left after the join failed")
+  set(build "${WORK_DIR}/build ${generator}")
+  run(0 "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${generator}"
+    "-DCMAKE_PREFIX_PATH=${prefix}" "-DCMAKE_CXX_COMPILER=${QUILLFOLD_CXX_COMPILER}")
+  expect_build(YES "the first build")
+  expect_build(NO "nothing changed")
+  file(TOUCH "${deepest}")
+  expect_build(YES "the header three includes deep was touched")
+  file(TOUCH "${build}/generated/odd $name #1.h")
+  expect_build(YES "the header with an odd name was touched")
+
+  # A failed join fails the build with the tool's message and leaves nothing that passes for its
+  # outputs, so the next build fails too.
+  file(APPEND "${deepest}" "#include \"missing.h\"\n")
+  foreach(again 1 2)
+    run(nonzero "${CMAKE_COMMAND}" --build "${build}")
+    file(GLOB left "${build}/kernel*")
+    if(left OR NOT output MATCHES "error: [^\n]*failed to resolve include of 'missing\\.h'")
+      fail("the join should fail with the tool's message and leave nothing: ${left}")
     endif()
   endforeach()
-  # Nor does the next build take the failure for done.
-  run(nonzero COMMAND "${CMAKE_COMMAND}" --build "${build}" OUTPUT output)
-
-  # Mended with a change, so the embedded text must change with it.
+  # Mended with a change, which the embedded text must show.
   file(WRITE "${deepest}" "${deepest_text}/* mended for ${generator} */\n")
-  expect_join("${build}" "the broken header was mended")
-  check_outputs("${build}")
-  expect_no_join("${build}" "nothing changed after the mended build")
-endfunction()
-
-foreach(generator IN LISTS generators)
-  test_generator("${generator}")
+  expect_build(YES "the broken header was mended")
+  expect_build(NO "nothing changed after mending")
 endforeach()

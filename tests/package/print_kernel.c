@@ -1,4 +1,4 @@
-/* Writes the embedded text through the C interface, piece by piece. */
+/* Writes the embedded text: in C piece by piece, in C++ (print_kernel.cpp) as one string. */
 #include <stdio.h>
 
 #include "kernel_source.h"
@@ -9,17 +9,16 @@
 #endif
 
 int main(void) {
-    size_t i;
-    size_t total = 0;
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    for (i = 0; i < kernel_source_piece_count; ++i) {
-        if (fwrite(kernel_source_pieces[i], 1, kernel_source_piece_sizes[i], stdout) !=
-            kernel_source_piece_sizes[i]) {
-            return 1;
-        }
-        total += kernel_source_piece_sizes[i];
-    }
+#ifdef __cplusplus
+    const std::string& text = kernel_source();
+    size_t total = fwrite(text.data(), 1, text.size(), stdout);
+#else
+    size_t total = 0;
+    for (size_t i = 0; i < kernel_source_piece_count; ++i)
+        total += fwrite(kernel_source_pieces[i], 1, kernel_source_piece_sizes[i], stdout);
+#endif
     return total == kernel_source_size ? 0 : 1;
 }
