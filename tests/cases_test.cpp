@@ -171,12 +171,9 @@ std::vector<TreeCase> Read_Case_File(const std::string& path) {
 
 bool Runs_Here(const std::string& platform) {
 #if defined(__linux__)
-    const bool on_linux = true;
-#else
-    const bool on_linux = false;
+    if (platform == "linux") return true;
 #endif
-    return platform.empty() || (platform == "windows" && kWindows) ||
-           (platform == "posix" && !kWindows) || (platform == "linux" && on_linux);
+    return platform.empty() || platform == (kWindows ? "windows" : "posix");
 }
 
 void Set_Probing(bool on) {

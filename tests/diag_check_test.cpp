@@ -67,16 +67,13 @@ const char* const kIncludeEnds[] = {"", " // note", " /* note */", " /* it's \"o
 
 // A tree of valid C++ with one deliberate error; headers include only headers made after them,
 // and every file name (and every name a #line gives) is unique in it.
-struct DiagTree {
+class Generator {
+  public:
+    explicit Generator(std::uint32_t seed) : random_(seed) { Make(); }
+
     std::vector<std::pair<std::string, std::string>> files;  // path, bytes
     Strings inputs;                                          // in command-line order
     std::string macros;  // the macros its conditionals test, e.g. "AC"
-};
-
-class Generator {
-  public:
-    explicit Generator(std::uint32_t seed) : random_(seed) {}
-    DiagTree Make();
 
   private:
     // std::mt19937's numbers are fixed by the standard; its distributions are not.
@@ -85,6 +82,7 @@ class Generator {
     const char* One(const char* const (&items)[N]) {
         return items[Pick(N)];
     }
+    void Make();
     std::string Fill(const std::string& piece);
     void Emit(const std::string& text);
     void Block(std::size_t file, int depth);
@@ -98,7 +96,6 @@ class Generator {
     unsigned counter_ = 0;
     std::uint32_t macro_count_ = 0;  // conditionals test the first ones of A, B, C
     unsigned macros_ = 0;
-    DiagTree tree_;
 };
 
 std::string Generator::Fill(const std::string& piece) {
@@ -167,30 +164,30 @@ void Generator::Include(std::size_t file) {
          Fill(One(kIncludeEnds)));
 }
 
-DiagTree Generator::Make() {
+void Generator::Make() {
     // Each macro doubles the compilations, so most trees test fewer than three.
     macro_count_ = Pick(4);
-    const std::size_t inputs = 1 + Pick(3), files = inputs + 1 + Pick(5);
-    for (std::size_t i = 0; i < files; ++i) {
-        paths_.push_back(i < inputs
+    const std::size_t n_inputs = 1 + Pick(3), n_files = n_inputs + 1 + Pick(5);
+    for (std::size_t i = 0; i < n_files; ++i) {
+        paths_.push_back(i < n_inputs
                              ? "gen_" + std::to_string(i) + ".cpp"
                              : (Pick(2) == 0 ? "" : "inc/") + ("h_" + std::to_string(i) + ".h"));
-        if (i < inputs) tree_.inputs.push_back(paths_.back());
+        if (i < n_inputs) inputs.push_back(paths_.back());
     }
     // A DAG: every header has an includer made before it, and some have more.
-    pending_.resize(files);
-    for (std::size_t i = inputs; i < files; ++i) pending_[Pick(i)].push_back(i);
-    for (std::size_t i = 0; i + 1 < files; ++i) {
-        const std::size_t first = std::max(i + 1, inputs);
-        for (std::uint32_t n = Pick(3); n > 0 && first < files; --n) {
-            pending_[i].push_back(first + Pick(files - first));
+    pending_.resize(n_files);
+    for (std::size_t i = n_inputs; i < n_files; ++i) pending_[Pick(i)].push_back(i);
+    for (std::size_t i = 0; i + 1 < n_files; ++i) {
+        const std::size_t first = std::max(i + 1, n_inputs);
+        for (std::uint32_t n = Pick(3); n > 0 && first < n_files; --n) {
+            pending_[i].push_back(first + Pick(n_files - first));
         }
     }
     std::vector<Strings> lines;
     std::vector<std::vector<std::size_t>> slots;
-    for (std::size_t i = 0; i < files; ++i) {
+    for (std::size_t i = 0; i < n_files; ++i) {
         // Some headers take effect once: by #pragma once or by an include guard.
-        const std::uint32_t once = i < inputs ? 2 : Pick(3);
+        const std::uint32_t once = i < n_inputs ? 2 : Pick(3);
         const std::string guard = "GUARD_" + std::to_string(i) + "_H";
         if (once == 0) Emit("#pragma once");
         if (once == 1) Emit("#ifndef " + guard + "\n#define " + guard);
@@ -205,18 +202,17 @@ DiagTree Generator::Make() {
         lines_.clear();
         slots_.clear();
     }
-    const std::size_t file = Pick(files);
+    const std::size_t file = Pick(n_files);
     const std::size_t slot = slots[file][Pick(slots[file].size())];
     lines[file].insert(lines[file].begin() + static_cast<std::ptrdiff_t>(slot), "int err_here = ;");
-    for (std::size_t i = 0; i < files; ++i) {
+    for (std::size_t i = 0; i < n_files; ++i) {
         std::string text;
         for (const std::string& line : lines[i]) text += line + "\n";
-        tree_.files.push_back({paths_[i], text});
+        files.push_back({paths_[i], text});
     }
     for (int macro = 0; macro < 3; ++macro) {
-        if ((macros_ >> macro & 1u) != 0) tree_.macros += static_cast<char>('A' + macro);
+        if ((macros_ >> macro & 1u) != 0) macros += static_cast<char>('A' + macro);
     }
-    return tree_;
 }
 
 // About 60 ms a tree on two cores.
@@ -245,11 +241,6 @@ std::string First_Error(const std::string& diagnostics) {
     return "none";
 }
 
-std::string Line_Of(const std::string& place) {
-    const std::size_t colon = place.rfind(':');
-    return colon == std::string::npos ? place : place.substr(colon + 1);
-}
-
 class DiagCheck : public TreeTest {
   protected:
     void SetUp() override {
@@ -264,7 +255,7 @@ class DiagCheck : public TreeTest {
 };
 
 void DiagCheck::Check_Tree(std::uint32_t seed) {
-    const DiagTree tree = Generator(seed).Make();
+    const Generator tree(seed);
     const std::string trees_root = root_;
     root_ = (fs::path(trees_root) / ("tree-" + std::to_string(seed))).string();
     fs::create_directories(fs::path(root_) / "inc");
@@ -320,7 +311,10 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
         const std::string by_line = First_Error(Read("default_" + label + ".txt"));
         const std::string named = First_Error(Read("lnff_" + label + ".txt"));
         const std::string with = "with " + label + ": original " + original;
-        if (joined[0] && Line_Of(by_line) != Line_Of(original)) {
+        const auto line_of = [](const std::string& place) {
+            return place.substr(place.rfind(':') + 1);
+        };
+        if (joined[0] && line_of(by_line) != line_of(original)) {
             problems += with + ", default options " + by_line + "\n";
         }
         if (joined[1] && named != original) problems += with + ", -lnff -sif -sg " + named + "\n";

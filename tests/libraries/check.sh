@@ -10,8 +10,8 @@ tool=$1 cxx=$2 work=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
 missing=()
-for need in /usr/include/nlohmann/json.hpp:nlohmann-json3-dev /usr/include/CLI/CLI.hpp:libcli11-dev \
-    /usr/include/glm/glm.hpp:libglm-dev /usr/src/googletest/googletest/src/gtest-all.cc:googletest; do
+for need in /usr/include/nlohmann/json.hpp:nlohmann-json3-dev /usr/include/glm/glm.hpp:libglm-dev \
+    /usr/src/googletest/googletest/src/gtest-all.cc:googletest; do
     [ -f "${need%%:*}" ] || missing+=("${need#*:}")
 done
 if [ ${#missing[@]} -ne 0 ]; then
@@ -66,7 +66,6 @@ start() {
 }
 start json json.cpp "" nlohmann/detail/value_t.hpp '^#include <string> \/\/ string$' \
     /usr/include/nlohmann
-start cli cli.cpp "" CLI/App.hpp '^#pragma once$' /usr/include/CLI
 start vectors vectors.cpp "" glm/detail/setup.hpp '^#include <cstddef>$' /usr/include/glm
 # A multi-file tree: the test framework's one source that includes all of its others.
 start framework framework_test.cpp src/gtest-all.cc src/gtest-port.cc \
