@@ -1,20 +1,18 @@
-// The end-to-end cases of tests/cases/*.cases, each a test of its own named after its file and
-// its name (--gtest_filter='include.*angle*'), run twice: the second time every include candidate
-// is asked of the file system, not looked up in a folder listing. A case file:
+// The end-to-end cases of tests/cases/*.cases, each a test named after its file and its name
+// (--gtest_filter='include.*angle*'), run twice: the second time every include candidate is asked
+// of the file system, not looked up in a folder listing. A case file, comments outside sections:
 //
-//   ### name of the case        // comments only outside sections
-//   args: -i a.cl -o out.txt    split at spaces
-//   status: -1                  the exit status (default 0)
-//   platform: posix             windows, posix or linux (default: everywhere)
+//   ### name of the case
+//   args: -i a.cl -o out.txt    split at spaces; "status: -1" (default 0) and "platform: posix"
+//                               (windows, posix or linux; default: everywhere) may follow
 //   --- sub/a.cl                a file of the tree: the lines up to the next header
-//   === output                  out.txt (with CR LF line ends on Windows)
-//   === stderr                  standard error (compared, also when not given)
-//   === stdout                  standard output (compared only when given)
+//   === output                  out.txt (with CR LF line ends on Windows); "=== stderr" (always
+//                               compared) and "=== stdout" (compared when given) likewise
 //   +++ name of a variant       another run over the same tree, with its own keys, files and
 //                               sections where it gives them; a case with variants runs only them
 //
 // A section line ends with a line feed; " [no-eol]" on its header drops the last one and
-// " [escaped]" decodes \\, \t, \r and \xNN. A blank line before "###" or "+++" belongs to no
+// " [escaped]" decodes \\, \r and \xNN. A blank line before "###" or "+++" belongs to no
 // section. Everywhere, "{root}" is the tree's root, "{slashed root}" the same with '/', "{/}" the
 // native separator, "{date}" the build date, and "{hash <path>}" the include-once key of a path.
 
@@ -269,9 +267,7 @@ const bool g_registered = [] {
         std::set<std::string> names;
         for (TreeCase& c : Read_Case_File(file.string())) {
             std::string name = Test_Name(c.name);
-            for (int n = 2; !names.insert(name).second; ++n) {
-                name = Test_Name(c.name) + "_" + std::to_string(n);
-            }
+            if (!names.insert(name).second) name += "_" + std::to_string(c.line);
             const int line = c.line;
             testing::RegisterTest(suite.c_str(), name.c_str(), nullptr, nullptr,
                                   file.string().c_str(), line,

@@ -35,8 +35,7 @@ using Strings = std::vector<std::string>;
 // number, '$' for a raw string's prefix, '?' for a macro name.
 const char* const kPieces[] = {
     "extern int v_@;",
-    "extern const char s_@[sizeof(\"a/*b\")];",
-    "extern const char s_@[sizeof(\"// \\\" ' */\")];",
+    "extern const char s_@[sizeof(\"a/*b // \\\" ' */\")];",
     "extern const char c_@[sizeof('\"') + sizeof('\\'') + sizeof('/')];",
     "extern int d_@[1'000];",
     "extern int \\\n    v_@;",
@@ -45,8 +44,7 @@ const char* const kPieces[] = {
     "extern int v_@; /* it's\n   \"open' #if A\n*/ extern int w_@;",
     "// it's \"x\" /* not a comment",
     "// a note \\\n#include \"nowhere.h\"",
-    "extern const char r_@[sizeof($\"d(a/*b)d\")];",
-    "extern const char r_@[sizeof($\"x(it's \"q\" // no)x\")];",
+    "extern const char r_@[sizeof($\"x(a/*b it's \"q\" // no)x\")];",
     "extern const char r_@[sizeof($\"d(top\n#include \"nowhere.h\"\n#if A\n /* it's\n)d\")];",
     "extern const char r_@[sizeof($\"e(\n#endif\n)e\")];",
 };
@@ -218,12 +216,6 @@ void Generator::Make() {
 // About 60 ms a tree on two cores.
 constexpr std::uint32_t kDefaultTrees = 120;
 
-std::uint32_t Env_Number(const char* name, std::uint32_t fallback) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') return fallback;
-    return static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
-}
-
 bool Shell(const std::string& command) {
     return std::system(("LC_ALL=C " + command).c_str()) == 0;
 }
@@ -331,9 +323,12 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
 }
 
 TEST_F(DiagCheck, JoinedTextKeepsTheFirstErrorWhereTheOriginalsHaveIt) {
-    const bool one_seed = std::getenv("QUILLFOLD_DIAG_SEED") != nullptr;
-    const std::uint32_t first = Env_Number("QUILLFOLD_DIAG_SEED", 1);
-    const std::uint32_t count = Env_Number("QUILLFOLD_DIAG_TREES", one_seed ? 1 : kDefaultTrees);
+    const char* const one = std::getenv("QUILLFOLD_DIAG_SEED");
+    const char* const trees = std::getenv("QUILLFOLD_DIAG_TREES");
+    const auto first = static_cast<std::uint32_t>(one ? std::strtoul(one, nullptr, 10) : 1);
+    const auto count = static_cast<std::uint32_t>(trees ? std::strtoul(trees, nullptr, 10)
+                                                  : one ? 1
+                                                        : kDefaultTrees);
     std::printf("diagnostics check: seeds %u to %u\n", first, first + count - 1);
     for (std::uint32_t seed = first; seed - first < count; ++seed) Check_Tree(seed);
 }

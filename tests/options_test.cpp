@@ -34,6 +34,9 @@ TEST(OptionsTest, OutcomesAndValues) {
         {{"-i", "a", "-o", "b", "-mos", "1KB"},
          failure,
          error + "'-mos': '1KB' is not a size in bytes\n"},
+        {{"-i", "a", "-o", "b", "-mos", "99999999999999999999"},
+         failure,
+         error + "'-mos': '99999999999999999999' is not a size in bytes\n"},
         // Values are taken verbatim, whatever they look like; the last output wins.
         {{"-o", "-h", "-i", "--input", "-o", "y", "-nfln", "-lnff", "-mir", "-99999999999", "-mos",
           "3M"},

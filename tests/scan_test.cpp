@@ -33,8 +33,8 @@ TEST(ScanTest, AnalysisCopiesAndTheirOffsets) {
         {{"x = u8R\"d(a", "#i \"q\"", ")\" )d\" y", "LR\"(", ")\""},
          "x = u8R\"d(a|#i \"q\"|)\" )d\" y|LR\"(|)\"",
          "y--y-"},
-        {{"n = 1'000 + 0x1'F + u8'a' + L'\\'';", "a \\", "#d", "s = \"ab\\", "cd\" // \\", "#d"},
-         "n = 1'000 + 0x1'F + u8'a' + L'\\'';|a |#d|s = \"ab|cd\" |",
+        {{"n = u8'a' + L'\\'' + 1'000 + 0x1'F", "a \\", "#d", "s = \"ab\\", "cd\" // \\", "#d"},
+         "n = u8'a' + L'\\'' + 1'000 + 0x1'F|a |#d|s = \"ab|cd\" |",
          "yy-y--"},
         // a literal scanned in blocks of 16 bytes, far into its line
         {{std::string(40, 'a') + "\"\\\" /* \" /* c */ 0123456789abcdef"},

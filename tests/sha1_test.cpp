@@ -9,11 +9,14 @@
 namespace {
 
 TEST(Sha1Digest, VectorsInPieces) {
-    // The second message leaves no room for the length in its last block.
+    // The second message leaves no room for the length in its last block; the third spans two.
     for (const auto& [message, expected] :
          {std::pair<std::string, std::string>{"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
           {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-           "84983e441c3bd26ebaae4aa1f95129e5e54670f1"}}) {
+           "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+          {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmno"
+           "ijklmnopjklmnopqklmnopqrlmnopqrsmnopqrstnopqrstu",
+           "a49b2446a02c645bf419f995b67091253a04a259"}}) {
         for (const std::size_t size : {1, 7, 64}) {
             Sha1Digest digest;
             digest.Init();
