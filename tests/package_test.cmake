@@ -3,7 +3,7 @@
 # at ERROR_MARKER's line in ERROR_HEADER (skipped where its output matches MISSING, unless
 # QUILLFOLD_REQUIRE_RUNTIMES names its RUNTIME); else package/, with Ninja and Unix Makefiles.
 
-cmake_minimum_required(VERSION 3.16)
+cmake_minimum_required(VERSION 3.20)
 
 # Shows `output` as it is (a fatal error's message is reflowed), then fails.
 function(fail why)
@@ -26,16 +26,8 @@ endfunction()
 
 find_program(NINJA NAMES ninja ninja-build)
 find_program(MAKE NAMES make gmake)
-if(EXAMPLE_DIR)
-elseif(QUILLFOLD_CROSSCOMPILING)
-  set(skip "the tool is built for another platform")
-elseif(CMAKE_VERSION VERSION_LESS 3.20)
-  set(skip "the package needs CMake 3.20, this is ${CMAKE_VERSION}")
-elseif(NOT NINJA AND NOT MAKE)
-  set(skip "neither Ninja nor make is there")
-endif()
-if(skip)
-  message("package test skipped: ${skip}")
+if(NOT EXAMPLE_DIR AND NOT NINJA AND NOT MAKE)
+  message("package test skipped: neither Ninja nor make is there")
   return()
 endif()
 
@@ -70,11 +62,7 @@ if(EXAMPLE_DIR)
   if(NOT CMAKE_HOST_WIN32)
     set(strict "-DCMAKE_C_FLAGS=-Wall -Wextra -Werror" "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Werror")
   endif()
-  set(generator "Unix Makefiles")
-  if(NINJA)
-    set(generator Ninja)
-  endif()
-  run(any "${CMAKE_COMMAND}" -S "${EXAMPLE_DIR}" -B "${WORK_DIR}/build" -G "${generator}"
+  run(any "${CMAKE_COMMAND}" -S "${EXAMPLE_DIR}" -B "${WORK_DIR}/build"
     "-DCMAKE_PREFIX_PATH=${prefix}" ${strict})
   skip_if_missing()
   if(NOT status EQUAL 0)
