@@ -2,12 +2,6 @@
 // information, and an includer in a drive's root.
 // Built only for Windows (see CMakeLists.txt).
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <direct.h>
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -7,12 +7,9 @@
 #include "expand/line_numbering.h"
 #include "expand/path_map.h"
 #include "path/path.h"
+#include "path/path_chars.h"
 
 namespace {
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // "__" + `tag` + the file name with letters in capitals, digits kept and every other byte made
 // '_', then '_' and the 40 capital hex digits of the key's SHA-1 digest.
@@ -22,9 +19,8 @@ std::string Guard_Name(std::string_view key, const char* tag) {
     std::string name = "__";
     name += tag;
     for (const char c : file_name) {
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
         const bool digit = c >= '0' && c <= '9';
-        name.push_back(letter ? Upper(c) : digit ? c : '_');
+        name.push_back(Is_Ascii_Letter(c) ? Ascii_Upper(c) : digit ? c : '_');
     }
     name.push_back('_');
     name += Sha1_Hex(key);
@@ -39,7 +35,7 @@ bool Guard_Key(const char* path, std::string& key) {
     // Both separators are read as one, so a file named with either is the same file.
     for (char& c : key) {
         if (c == '\\') c = '/';
-        if (kFileNamesIgnoreCase && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (kFileNamesIgnoreCase) c = Ascii_Lower(c);
     }
     return true;
 }
@@ -61,20 +57,21 @@ const std::string& Issue_Guard_Name(GuardTable& guards, const std::string& key, 
     return *guards.names.insert(std::move(name)).first;
 }
 
+void Report_Include(FILE* out, const char* verb, const IncludeFrame& frame, std::size_t depth) {
+    if (out == nullptr) return;
+    std::fprintf(out, "%*s%s '%s' (resolved as '%s')\n", static_cast<int>(4 * (depth - 1)), "",
+                 verb, frame.display_name, frame.path);
+}
+
 OnceResult Apply_Include_Once(const IncludeFrame& frame, const std::string& key, std::size_t depth,
                               OnceContext context) {
-    FILE* out = depth > 1 ? context.console_out : nullptr;
-    const int indent = static_cast<int>(4 * (depth - 1));
     std::string shown;
     const char* display_name = Map_Path(frame.display_name, context.map, shown).data();
     OutputStream& output = context.output;
     GuardTable& guards = context.guards;
     const auto found = guards.by_key.find(key);
     if (found != guards.by_key.end()) {
-        if (out != nullptr) {
-            std::fprintf(out, "%*sskipping '%s' (resolved as '%s')\n", indent, "",
-                         frame.display_name, frame.path);
-        }
+        Report_Include(context.console_out, "skipping", frame, depth);
         const char* guard = found->second->c_str();
         output.Print("#ifndef %s\n", guard);
         output.Print("#error \"include once error: file '%s' is not included\"\n",
@@ -83,10 +80,7 @@ OnceResult Apply_Include_Once(const IncludeFrame& frame, const std::string& key,
         return OnceResult::skipped;
     }
 
-    if (out != nullptr) {
-        std::fprintf(out, "%*srecursing to '%s' (resolved as '%s')\n", indent, "",
-                     frame.display_name, frame.path);
-    }
+    Report_Include(context.console_out, "recursing to", frame, depth);
     const std::string& guard = Issue_Guard_Name(guards, key, "", context.map, context.console_err);
     guards.by_key.emplace(key, &guard);
     output.Print("#ifndef %s\n", guard.c_str());

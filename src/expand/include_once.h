@@ -52,6 +52,11 @@ struct GuardTable {
 const std::string& Issue_Guard_Name(GuardTable& guards, const std::string& key, const char* tag,
                                     const PathPrefixMap& map, FILE* err);
 
+/// With `out`, prints the verbose line for `frame`, opened at stack depth `depth`: `verb`
+/// ("recursing to" or "skipping"), the name as written and the path it resolved to, indented
+/// four spaces for each level below the input.
+void Report_Include(FILE* out, const char* verb, const IncludeFrame& frame, std::size_t depth);
+
 enum class OnceResult {
     guarded,  ///< first expansion: the guard block was written
     skipped,  ///< seen before: the check lines were written; the caller drops the frame
@@ -62,7 +67,7 @@ enum class OnceResult {
 struct OnceContext {
     GuardTable& guards;
     OutputStream& output;
-    FILE* console_out;  ///< the verbose messages, or null for none
+    FILE* console_out;  ///< the verbose messages, or null for none (as for an input)
     FILE* console_err;
     std::string& scratch;
     const PathPrefixMap& map;

@@ -3,19 +3,16 @@
 #include <string_view>
 
 #include "path/path.h"
+#include "path/path_chars.h"
 
 namespace {
-
-bool Is_Separator(char c) {
-    return c == '/' || c == '\\';
-}
 
 /// A name that canonical form leaves as the last component of any path it is joined to: no
 /// separators, and not "." or "..". (Nor a NUL, where the name as a directory holds it ends.)
 bool Is_Single_Component(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (const char c : name) {
-        if (Is_Separator(c) || c == '\0') return false;
+        if (Is_Path_Separator(c) || c == '\0') return false;
     }
     return true;
 }
@@ -49,9 +46,10 @@ void IncludeResolver::Prepare_Search_Folders() {
         // the component into itself.
         std::string prefix = include_paths_[i];
         if (!CPath::Normalize(prefix)) continue;
-        if (prefix.empty() || !Is_Separator(prefix.back())) prefix += NativePathSyntax::kSeparator;
-        const bool plain_root =
-            CPath::Is_Absolute(prefix) && !(Is_Separator(prefix[0]) && Is_Separator(prefix[1]));
+        if (prefix.empty() || !Is_Path_Separator(prefix.back()))
+            prefix += NativePathSyntax::kSeparator;
+        const bool plain_root = CPath::Is_Absolute(prefix) &&
+                                !(Is_Path_Separator(prefix[0]) && Is_Path_Separator(prefix[1]));
         if (!plain_root) continue;
         search_folders_[i].folder = &folders_.Find(prefix);
         search_folders_[i].prefix = std::move(prefix);

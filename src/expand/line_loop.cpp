@@ -85,19 +85,15 @@ Opened Open_Top(RunState& state) {
     // Only files met before can be dropped; with -sg every file is watched for a guard.
     const bool keyed = include_once || options.skip_guarded || !state.guards.files.empty();
     if (keyed && !Find_Once_Record(state, frame, options.skip_guarded)) return Opened::failed;
+    // The input itself is announced by the run, not here.
     FILE* verbose = options.verbose && depth > 1 ? state.console_out : nullptr;
-    const int indent = static_cast<int>(4 * (depth - 1));
     if (frame.once != nullptr && Dropped_By_Compiler(state, frame)) {
-        if (verbose != nullptr) {
-            std::fprintf(verbose, "%*sskipping '%s' (resolved as '%s')\n", indent, "",
-                         frame.display_name, frame.path);
-        }
+        Report_Include(verbose, "skipping", frame, depth);
         return Opened::skipped;
     }
     if (include_once) {
-        const OnceContext context{
-            state.guards,      state.output,     options.verbose ? state.console_out : nullptr,
-            state.console_err, state.guard_text, options.path_prefix_map};
+        const OnceContext context{state.guards,      state.output,     verbose,
+                                  state.console_err, state.guard_text, options.path_prefix_map};
         switch (Apply_Include_Once(frame, state.guard_key, depth, context)) {
             case OnceResult::skipped:
                 return Opened::skipped;
@@ -106,9 +102,8 @@ Opened Open_Top(RunState& state) {
             case OnceResult::guarded:
                 break;
         }
-    } else if (verbose != nullptr) {
-        std::fprintf(verbose, "%*srecursing to '%s' (resolved as '%s')\n", indent, "",
-                     frame.display_name, frame.path);
+    } else {
+        Report_Include(verbose, "recursing to", frame, depth);
     }
     if (frame.once != nullptr) {
         // A file whose #pragma once may not have been compiled yet is expanded again, in a block

@@ -1,6 +1,7 @@
 #include "expand/path_map.h"
 
 #include "path/path.h"
+#include "path/path_chars.h"
 
 namespace {
 
@@ -8,11 +9,7 @@ namespace {
 // of either case and both separators are alike.
 bool Same_Path_Byte(char a, char b) {
     if (a == b || !kFileNamesIgnoreCase) return a == b;
-    const auto lower = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    };
-    const auto slash = [](char c) { return c == '\\' ? '/' : c; };
-    return slash(lower(a)) == slash(lower(b));
+    return Ascii_Lower(a) == Ascii_Lower(b) || (Is_Path_Separator(a) && Is_Path_Separator(b));
 }
 
 bool Starts_With_Path(std::string_view path, std::string_view prefix) {

@@ -14,13 +14,18 @@ void IdleFiles::Close_All() {
     count_ = 0;
 }
 
+IdleFiles::Kept IdleFiles::Take(std::size_t i) {
+    const Kept taken = kept_[i];
+    for (std::size_t j = i + 1; j < count_; ++j) kept_[j - 1] = kept_[j];
+    --count_;
+    return taken;
+}
+
 FILE* IdleFiles::Open(const char* path, FileIdentity& identity) {
     // The newest first: a file included again is most often the one just closed.
     for (std::size_t i = count_; i-- > 0;) {
         if (std::strcmp(kept_[i].path, path) != 0) continue;
-        const Kept found = kept_[i];
-        for (std::size_t j = i + 1; j < count_; ++j) kept_[j - 1] = kept_[j];
-        --count_;
+        const Kept found = Take(i);
         if (Rewind_Text(found.file)) {
             identity = found.identity;
             return found.file;
@@ -43,10 +48,6 @@ void IdleFiles::Give_Back(const char* path, FILE* file, const FileIdentity& iden
         std::fclose(file);
         return;
     }
-    if (count_ == kCapacity) {
-        std::fclose(kept_[0].file);
-        for (std::size_t j = 1; j < count_; ++j) kept_[j - 1] = kept_[j];
-        --count_;
-    }
+    if (count_ == kCapacity) std::fclose(Take(0).file);
     kept_[count_++] = Kept{path, file, identity};
 }

@@ -30,6 +30,8 @@ class IdleFiles {
         FileIdentity identity;
     };
     void Close_All();
+    /// Removes the `i`th kept stream from the list, the later ones moving up, and returns it.
+    Kept Take(std::size_t i);
 
     static constexpr std::size_t kCapacity = 8;
     std::array<Kept, kCapacity> kept_;  ///< oldest first

@@ -1,25 +1,16 @@
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <io.h>
 #include <windows.h>
 
 #include <cstring>
 
 #include "path/file_entry.h"
+#include "path/path_chars.h"
 
 namespace {
 
-bool Is_Letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 /// Exactly a letter, ':' and a backslash.
 bool Is_Drive_Root(const char* name) {
-    return Is_Letter(name[0]) && name[1] == ':' && name[2] == '\\' && name[3] == '\0';
+    return Is_Ascii_Letter(name[0]) && name[1] == ':' && name[2] == '\\' && name[3] == '\0';
 }
 
 CFileTime Calendar_Time(const FILETIME& file_time) {

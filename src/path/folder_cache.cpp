@@ -4,20 +4,9 @@
 
 #include "path/folder_listing.h"
 #include "path/path.h"
+#include "path/path_chars.h"
 
 namespace {
-
-bool Is_Separator(char c) {
-    return c == '/' || c == '\\';
-}
-
-bool Is_Letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 /// Printable ASCII only: letter case is the only folding a file system may apply to it.
 bool Is_Plain(std::string_view name) {
@@ -29,7 +18,7 @@ bool Is_Plain(std::string_view name) {
 
 bool Has_Letter(std::string_view name) {
     for (const char c : name) {
-        if (Is_Letter(c)) return true;
+        if (Is_Ascii_Letter(c)) return true;
     }
     return false;
 }
@@ -38,7 +27,7 @@ bool Has_Letter(std::string_view name) {
 std::string Case_Flipped(std::string_view name) {
     std::string flipped(name);
     for (char& c : flipped) {
-        if (Is_Letter(c)) c = static_cast<char>(c ^ 0x20);
+        if (Is_Ascii_Letter(c)) c = static_cast<char>(c ^ 0x20);
     }
     return flipped;
 }
@@ -93,7 +82,7 @@ void FolderCache::List(Folder& folder) {
         std::unordered_map<std::string, bool> lowered;
         for (const auto& entry : folder.names) {
             std::string name = entry.first;
-            for (char& c : name) c = Lower(c);
+            for (char& c : name) c = Ascii_Lower(c);
             lowered.emplace(std::move(name), entry.second);
         }
         folder.names.swap(lowered);
@@ -115,7 +104,7 @@ bool FolderCache::Exists(Folder& folder, std::string_view name) {
     }
     key_.assign(name.data(), name.size());
     if (folder.ignores_case) {
-        for (char& c : key_) c = Lower(c);
+        for (char& c : key_) c = Ascii_Lower(c);
     }
     const auto found = folder.names.find(key_);
     if (found == folder.names.end()) return folder.misses_are_certain ? false : Ask(folder, name);
@@ -125,7 +114,7 @@ bool FolderCache::Exists(Folder& folder, std::string_view name) {
 
 bool FolderCache::Exists(std::string_view path) {
     std::size_t end = path.size();
-    while (end > 0 && !Is_Separator(path[end - 1])) --end;
+    while (end > 0 && !Is_Path_Separator(path[end - 1])) --end;
     if (end == 0) {
         path_.assign(path.data(), path.size());
         return CPath::Exists(path_);

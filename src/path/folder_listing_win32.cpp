@@ -1,24 +1,11 @@
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstring>
 
 #include "path/folder_listing.h"
+#include "path/path_chars.h"
 
 namespace {
-
-bool Is_Separator(char c) {
-    return c == '/' || c == '\\';
-}
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 /// CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, CONIN$ and CONOUT$, in any case: the look-up
 /// finds the device in every folder, whatever follows the first dot.
@@ -26,7 +13,7 @@ bool Is_Device_Name(std::string_view name) {
     std::string_view stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
     std::string upper;
-    for (const char c : stem) upper.push_back(Upper(c));
+    for (const char c : stem) upper.push_back(Ascii_Upper(c));
     if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" ||
         upper == "CONOUT$") {
         return true;
@@ -40,7 +27,8 @@ bool Is_Device_Name(std::string_view name) {
 
 bool List_Folder(const std::string& folder, std::vector<ListedName>& names) {
     // Server paths and the \\?\ and \\.\ forms are left to the look-up itself.
-    if (folder.size() >= 2 && Is_Separator(folder[0]) && Is_Separator(folder[1])) return false;
+    if (folder.size() >= 2 && Is_Path_Separator(folder[0]) && Is_Path_Separator(folder[1]))
+        return false;
     const std::string pattern = folder + "*";
     WIN32_FIND_DATAA data;
     const HANDLE search = FindFirstFileA(pattern.c_str(), &data);

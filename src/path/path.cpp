@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "path/file_entry.h"
+#include "path/path_chars.h"
 
 namespace {
 
@@ -33,18 +34,10 @@ bool Guarded(Work&& work) noexcept {
     }
 }
 
-bool Is_Separator(char c) {
-    return c == '/' || c == '\\';
-}
-
-bool Is_Letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 /// "\\?\" or "\\.\" (either separator) at the start of `path`.
 bool Starts_With_Device_Prefix(std::string_view path) {
-    return path.size() >= 4 && Is_Separator(path[0]) && Is_Separator(path[1]) &&
-           (path[2] == '?' || path[2] == '.') && Is_Separator(path[3]);
+    return path.size() >= 4 && Is_Path_Separator(path[0]) && Is_Path_Separator(path[1]) &&
+           (path[2] == '?' || path[2] == '.') && Is_Path_Separator(path[3]);
 }
 
 /// Makes room in `text` for a result of `kept` + `added` characters, refusing a length the
@@ -70,8 +63,10 @@ bool Points_Into(const std::string& text, const char* p) {
 template <typename Syntax>
 bool Is_Absolute_View(std::string_view path) {
     if constexpr (Syntax::kDrives) {
-        if (path.size() >= 2 && Is_Separator(path[0]) && Is_Separator(path[1])) return true;
-        return path.size() >= 3 && Is_Letter(path[0]) && path[1] == ':' && Is_Separator(path[2]);
+        if (path.size() >= 2 && Is_Path_Separator(path[0]) && Is_Path_Separator(path[1]))
+            return true;
+        return path.size() >= 3 && Is_Ascii_Letter(path[0]) && path[1] == ':' &&
+               Is_Path_Separator(path[2]);
     } else {
         return !path.empty() && path[0] == '/';
     }
@@ -81,7 +76,7 @@ bool Is_Absolute_View(std::string_view path) {
 /// `relative`, which must not lie in `out`.
 template <typename Syntax>
 bool Append_Relative(std::string& out, std::string_view relative) {
-    const bool separator = out.empty() || !Is_Separator(out.back());
+    const bool separator = out.empty() || !Is_Path_Separator(out.back());
     if (separator && !Reserve(out, out.size(), 1)) return false;
     if (!Reserve(out, out.size() + (separator ? 1 : 0), relative.size())) return false;
     if (separator) out += Syntax::kSeparator;
@@ -92,15 +87,15 @@ bool Append_Relative(std::string& out, std::string_view relative) {
 /// Takes off the \\?\ and \\.\ forms that only say "no further parsing" and leave an ordinary
 /// path behind; returns the prefix kind ('?' or '.') that stays in front, or 0.
 char Strip_Windows_Prefixes(std::string_view& path) {
-    if (path.size() >= 6 && Is_Letter(path[4]) && path[5] == ':' &&
+    if (path.size() >= 6 && Is_Ascii_Letter(path[4]) && path[5] == ':' &&
         Starts_With_Device_Prefix(path)) {
         path.remove_prefix(4);  // \\?\C:\x is C:\x
     }
     if (path.size() >= 11 && Starts_With_Device_Prefix(path) && path[2] == '?' &&
-        path.substr(4, 3) == "UNC" && Is_Separator(path[7])) {
-        if (Is_Letter(path[8]) && path[9] == ':' && Is_Separator(path[10])) {
+        path.substr(4, 3) == "UNC" && Is_Path_Separator(path[7])) {
+        if (Is_Ascii_Letter(path[8]) && path[9] == ':' && Is_Path_Separator(path[10])) {
             path.remove_prefix(8);
-        } else if (Is_Separator(path[8])) {
+        } else if (Is_Path_Separator(path[8])) {
             path.remove_prefix(7);  // leaves the two separators of a server path
         }
     }
@@ -118,7 +113,7 @@ bool Normalize_Into(std::string& result, std::string_view path) {
     std::vector<std::string_view> components;
     for (std::size_t begin = 0;;) {
         std::size_t end = begin;
-        while (end < path.size() && !Is_Separator(path[end])) ++end;
+        while (end < path.size() && !Is_Path_Separator(path[end])) ++end;
         components.push_back(path.substr(begin, end - begin));
         if (end == path.size()) break;
         begin = end + 1;
@@ -133,7 +128,7 @@ bool Normalize_Into(std::string& result, std::string_view path) {
             !components[2].empty()) {
             server = components[2];
             first = 3;
-        } else if (components[0].size() == 2 && Is_Letter(components[0][0]) &&
+        } else if (components[0].size() == 2 && Is_Ascii_Letter(components[0][0]) &&
                    components[0][1] == ':') {
             root = components[0];
             first = 1;
@@ -170,7 +165,7 @@ bool Normalize_Into(std::string& result, std::string_view path) {
     }
     result.append(root.data(), root.size());
     for (std::size_t i = 0; i < kept; ++i) {
-        if (!result.empty() && !Is_Separator(result.back())) result += Syntax::kSeparator;
+        if (!result.empty() && !Is_Path_Separator(result.back())) result += Syntax::kSeparator;
         result.append(components[i].data(), components[i].size());
     }
     return true;
@@ -202,7 +197,7 @@ bool CBasicPath<Syntax>::Get_CurrentDirectory(std::string& out) {
             out.resize(out.size() * 2);
         }
         out.resize(std::strlen(out.c_str()));
-        while (!out.empty() && Is_Separator(out.back())) out.pop_back();
+        while (!out.empty() && Is_Path_Separator(out.back())) out.pop_back();
         return true;
     });
 }
@@ -279,7 +274,7 @@ template <typename Syntax>
 bool CBasicPath<Syntax>::Get_Path(std::string& out, const std::string& path) {
     const std::size_t last = path.find_last_of("/\\");
     std::size_t end = last == std::string::npos ? 0 : last;
-    while (end > 0 && Is_Separator(path[end - 1])) --end;
+    while (end > 0 && Is_Path_Separator(path[end - 1])) --end;
     if (&out == &path) {
         out.resize(end);
         return true;
@@ -292,9 +287,9 @@ bool CBasicPath<Syntax>::Get_Filename(std::string& out, const std::string& path)
     // The name begins after the last separator that something other than separators follows;
     // trailing separators belong to it.
     std::size_t end = path.size();
-    while (end > 0 && Is_Separator(path[end - 1])) --end;
+    while (end > 0 && Is_Path_Separator(path[end - 1])) --end;
     std::size_t begin = end;
-    while (begin > 0 && !Is_Separator(path[begin - 1])) --begin;
+    while (begin > 0 && !Is_Path_Separator(path[begin - 1])) --begin;
     if (&out == &path) {
         out.erase(0, begin);
         return true;
