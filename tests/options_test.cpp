@@ -48,7 +48,9 @@ TEST(OptionsTest, OutcomesAndValues) {
         argv.insert(argv.end(), c.args.begin(), c.args.end());
         Options o;
         FILE* err = std::tmpfile();
-        EXPECT_EQ(Parse_Options(static_cast<int>(argv.size()), argv.data(), o, err), c.outcome);
+        Diagnostics diagnostics(nullptr, err);
+        EXPECT_EQ(Parse_Options(static_cast<int>(argv.size()), argv.data(), o, diagnostics),
+                  c.outcome);
         std::rewind(err);
         std::string text;
         for (int ch; (ch = std::fgetc(err)) != EOF;) text.push_back(static_cast<char>(ch));

@@ -246,13 +246,13 @@ bool To_Size(const char* text, std::uint64_t& size) {
 
 // Applies a value option. False after printing why the value cannot be taken.
 bool Apply_Value(Switch option, const char* argument, const char* value, Options& options,
-                 FILE* err) {
+                 Diagnostics& diagnostics) {
     switch (option) {
         case Switch::prefix_map: {
             const char* equals = std::strchr(value, '=');
             if (equals == nullptr) {
-                std::fprintf(err, "error: argument '%s': '%s' is not of the form OLD=NEW\n",
-                             argument, value);
+                diagnostics.Error("argument '%s': '%s' is not of the form OLD=NEW", argument,
+                                  value);
                 return false;
             }
             options.path_prefix_map.emplace_back(
@@ -262,8 +262,7 @@ bool Apply_Value(Switch option, const char* argument, const char* value, Options
         }
         case Switch::max_output:
             if (!To_Size(value, options.max_output_size)) {
-                std::fprintf(err, "error: argument '%s': '%s' is not a size in bytes\n", argument,
-                             value);
+                diagnostics.Error("argument '%s': '%s' is not a size in bytes", argument, value);
                 return false;
             }
             break;
@@ -287,16 +286,17 @@ bool Apply_Value(Switch option, const char* argument, const char* value, Options
 
 }  // namespace
 
-ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options, FILE* err) {
+ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options,
+                           Diagnostics& diagnostics) {
     if (argc < 2) {
-        std::fputs(kUsageText, err);
+        diagnostics.Print_Raw(kUsageText);
         return ParseOutcome::stop_failure;
     }
     for (int index = 1; index < argc; ++index) {
         const char* argument = argv[index];
         if (const Form* flag = Find(kFlagForms, argument)) {
             if (flag->option == Switch::help) {
-                std::fputs(kUsageText, err);
+                diagnostics.Print_Raw(kUsageText);
                 return ParseOutcome::stop_success;
             }
             Apply_Flag(flag->option, options);
@@ -305,22 +305,21 @@ ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options, 
         // Checked before the value options, so an option that lacks its value and an unknown
         // last word get the same message.
         if (index == argc - 1) {
-            std::fprintf(err, "error: argument '%s': missing value or an unknown argument\n",
-                         argument);
+            diagnostics.Error("argument '%s': missing value or an unknown argument", argument);
             return ParseOutcome::stop_failure;
         }
         const Form* valued = Find(kValueForms, argument);
         if (valued == nullptr) {
-            std::fprintf(err, "error: argument '%s': an unknown argument\n", argument);
+            diagnostics.Error("argument '%s': an unknown argument", argument);
             return ParseOutcome::stop_failure;
         }
-        if (!Apply_Value(valued->option, argument, argv[index + 1], options, err)) {
+        if (!Apply_Value(valued->option, argument, argv[index + 1], options, diagnostics)) {
             return ParseOutcome::stop_failure;
         }
         ++index;
     }
     if (options.output_path == nullptr || options.input_paths.empty()) {
-        std::fputs(kUsageText, err);
+        diagnostics.Print_Raw(kUsageText);
         return ParseOutcome::stop_failure;
     }
     return ParseOutcome::proceed;

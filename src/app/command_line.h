@@ -1,8 +1,7 @@
 #pragma once
 
-#include <cstdio>
-
 #include "expand/options.h"
+#include "io/diagnostics.h"
 
 enum class ParseOutcome {
     proceed,       ///< the options are filled; run
@@ -14,5 +13,6 @@ enum class ParseOutcome {
 extern const char kUsageText[];
 
 /// Parses argv[1..argc-1] into `options`. Prints the usage text or the one-line argument error
-/// itself, on `err`; prints nothing else and opens no file.
-ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options, FILE* err);
+/// itself, through `diagnostics`; prints nothing else and opens no file.
+ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options,
+                           Diagnostics& diagnostics);

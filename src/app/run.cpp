@@ -25,17 +25,17 @@ const char* Input_Named_As_Output(const Options& options) {
 
 // Everything from the opened output on. Every object here is destroyed before an out-of-memory
 // error is reported, so the output keeps what was written.
-int Join_Inputs(Options& options, FILE* file, FILE* out, FILE* err) {
+int Join_Inputs(Options& options, FILE* file, Diagnostics& diagnostics) {
     OutputStream output(file);
     output.Set_Limit(options.max_output_size);
-    RunState state(options, output, out, err);
+    RunState state(options, output, diagnostics);
     state.output_identity = Get_File_Identity(file);
     // Listing each include folder once gives what asking for each candidate gives; the
     // environment can turn the listings off to show it.
     const char* probe_only = std::getenv("QUILLFOLD_PROBE_INCLUDES");
     state.resolver.Use_Folder_Listings(probe_only == nullptr || *probe_only == '\0');
     if (!Prepare_Include_Paths(options.include_paths, state.pool,
-                               state.resolver.Working_Directory(), err)) {
+                               state.resolver.Working_Directory(), diagnostics)) {
         return -1;
     }
     bool expanded = true;
@@ -43,19 +43,19 @@ int Join_Inputs(Options& options, FILE* file, FILE* out, FILE* err) {
         const char* input = options.input_paths[index];
         state.input_index = index;
         state.stack.emplace_back(input);
-        if (options.verbose) std::fprintf(out, "loading '%s' ...\n", input);
+        diagnostics.Report(0, "loading '%s' ...", input);
         expanded = Expand_Input(state);
     }
     // The last bytes may cross the limit only when they are handed over.
     const bool closed = expanded && output.Close();
     if (output.Over_Limit()) {
-        std::fprintf(err, "error: output '%s' exceeds the maximum size of %llu bytes\n",
-                     options.output_path, static_cast<unsigned long long>(options.max_output_size));
+        diagnostics.Error("output '%s' exceeds the maximum size of %llu bytes", options.output_path,
+                          static_cast<unsigned long long>(options.max_output_size));
         return -1;
     }
     if (!expanded) return -1;
     if (!closed) {
-        std::fprintf(err, "error: I/O error while writing '%s'\n", options.output_path);
+        diagnostics.Error("I/O error while writing '%s'", options.output_path);
         return -1;
     }
     return 0;
@@ -63,14 +63,15 @@ int Join_Inputs(Options& options, FILE* file, FILE* out, FILE* err) {
 
 }  // namespace
 
-void Print_Banner(FILE* out) {
-    std::fprintf(out, "Quillfold 1.01 (built %s)\n\n", __DATE__);
+void Print_Banner(Diagnostics& diagnostics) {
+    diagnostics.Report(0, "Quillfold 1.01 (built %s)\n", __DATE__);
 }
 
 int Run(int argc, const char* const* argv, FILE* out, FILE* err) {
+    Diagnostics diagnostics(out, err);
     try {
         Options options;
-        switch (Parse_Options(argc, argv, options, err)) {
+        switch (Parse_Options(argc, argv, options, diagnostics)) {
             case ParseOutcome::stop_success:
                 return 0;
             case ParseOutcome::stop_failure:
@@ -78,20 +79,21 @@ int Run(int argc, const char* const* argv, FILE* out, FILE* err) {
             case ParseOutcome::proceed:
                 break;
         }
-        if (options.verbose) Print_Banner(out);
+        diagnostics.Set_Verbose(options.verbose, out);
+        Print_Banner(diagnostics);
         // Opening the output truncates it: an input that is the same file would be lost.
         if (const char* input = Input_Named_As_Output(options)) {
-            std::fprintf(err, "error: '%s' is both an input and the output\n", input);
+            diagnostics.Error("'%s' is both an input and the output", input);
             return -1;
         }
         FILE* file = Open_Text_For_Writing(options.output_path);
         if (file == nullptr) {
-            std::fprintf(err, "error: failed to open '%s' for writing\n", options.output_path);
+            diagnostics.Error("failed to open '%s' for writing", options.output_path);
             return -1;
         }
-        return Join_Inputs(options, file, out, err);
+        return Join_Inputs(options, file, diagnostics);
     } catch (const std::bad_alloc&) {
-        std::fputs("error: not enough memory\n", err);
+        diagnostics.Error("not enough memory");
         return -1;
     }
 }

@@ -41,7 +41,7 @@ bool Guard_Key(const char* path, std::string& key) {
 }
 
 const std::string& Issue_Guard_Name(GuardTable& guards, const std::string& key, const char* tag,
-                                    const PathPrefixMap& map, FILE* err) {
+                                    const PathPrefixMap& map, Diagnostics& diagnostics) {
     // The name is hashed from the path as the output shows it, with '/' as the separator, so
     // that a tree joined in another folder or on another platform gets the same names.
     std::string scratch;
@@ -51,16 +51,17 @@ const std::string& Issue_Guard_Name(GuardTable& guards, const std::string& key, 
     }
     std::string name = Guard_Name(shown, tag);
     if (guards.names.count(name) != 0) {
-        std::fprintf(err, "warning: file guard collision: %s\n", name.c_str());
+        diagnostics.Warning("file guard collision: %s", name.c_str());
         while (guards.names.count(name) != 0) name.push_back('_');
     }
     return *guards.names.insert(std::move(name)).first;
 }
 
-void Report_Include(FILE* out, const char* verb, const IncludeFrame& frame, std::size_t depth) {
-    if (out == nullptr) return;
-    std::fprintf(out, "%*s%s '%s' (resolved as '%s')\n", static_cast<int>(4 * (depth - 1)), "",
-                 verb, frame.display_name, frame.path);
+void Report_Include(Diagnostics& diagnostics, const char* verb, const IncludeFrame& frame,
+                    std::size_t depth) {
+    if (depth <= 1) return;
+    diagnostics.Report(static_cast<unsigned>(depth - 1), "%s '%s' (resolved as '%s')", verb,
+                       frame.display_name, frame.path);
 }
 
 OnceResult Apply_Include_Once(const IncludeFrame& frame, const std::string& key, std::size_t depth,
@@ -71,7 +72,7 @@ OnceResult Apply_Include_Once(const IncludeFrame& frame, const std::string& key,
     GuardTable& guards = context.guards;
     const auto found = guards.by_key.find(key);
     if (found != guards.by_key.end()) {
-        Report_Include(context.console_out, "skipping", frame, depth);
+        Report_Include(context.diagnostics, "skipping", frame, depth);
         const char* guard = found->second->c_str();
         output.Print("#ifndef %s\n", guard);
         output.Print("#error \"include once error: file '%s' is not included\"\n",
@@ -80,8 +81,8 @@ OnceResult Apply_Include_Once(const IncludeFrame& frame, const std::string& key,
         return OnceResult::skipped;
     }
 
-    Report_Include(context.console_out, "recursing to", frame, depth);
-    const std::string& guard = Issue_Guard_Name(guards, key, "", context.map, context.console_err);
+    Report_Include(context.diagnostics, "recursing to", frame, depth);
+    const std::string& guard = Issue_Guard_Name(guards, key, "", context.map, context.diagnostics);
     guards.by_key.emplace(key, &guard);
     output.Print("#ifndef %s\n", guard.c_str());
     output.Print("#define %s\n", guard.c_str());

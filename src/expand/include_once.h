@@ -9,6 +9,7 @@
 
 #include "expand/include_frame.h"
 #include "expand/options.h"
+#include "io/diagnostics.h"
 #include "io/output_stream.h"
 
 /// What the run knows of a file that may take effect only once for the compiler.
@@ -47,15 +48,15 @@ struct GuardTable {
 [[nodiscard]] bool Guard_Key(const char* path, std::string& key);
 
 /// A macro name of the run's own for the file with guard `key`: `tag`, the file's name and the
-/// SHA-1 of `key` as the output shows it (`map`). Unique in `guards`; a collision is warned about
-/// on `err`.
+/// SHA-1 of `key` as the output shows it (`map`). Unique in `guards`; a collision is warned about.
 const std::string& Issue_Guard_Name(GuardTable& guards, const std::string& key, const char* tag,
-                                    const PathPrefixMap& map, FILE* err);
+                                    const PathPrefixMap& map, Diagnostics& diagnostics);
 
-/// With `out`, prints the verbose line for `frame`, opened at stack depth `depth`: `verb`
-/// ("recursing to" or "skipping"), the name as written and the path it resolved to, indented
-/// four spaces for each level below the input.
-void Report_Include(FILE* out, const char* verb, const IncludeFrame& frame, std::size_t depth);
+/// The verbose line for `frame`, opened at stack depth `depth`: `verb` ("recursing to" or
+/// "skipping"), the name it is shown by and the path it resolved to, indented four spaces for
+/// each level below the input. Nothing for an input, which the run announces itself.
+void Report_Include(Diagnostics& diagnostics, const char* verb, const IncludeFrame& frame,
+                    std::size_t depth);
 
 enum class OnceResult {
     guarded,  ///< first expansion: the guard block was written
@@ -67,8 +68,7 @@ enum class OnceResult {
 struct OnceContext {
     GuardTable& guards;
     OutputStream& output;
-    FILE* console_out;  ///< the verbose messages, or null for none (as for an input)
-    FILE* console_err;
+    Diagnostics& diagnostics;
     std::string& scratch;
     const PathPrefixMap& map;
 };

@@ -20,12 +20,12 @@ bool Is_Single_Component(const std::string& name) {
 }  // namespace
 
 bool Prepare_Include_Paths(std::vector<const char*>& include_paths, StringPool& pool,
-                           WorkingDirectory& working_directory, FILE* err) {
+                           WorkingDirectory& working_directory, Diagnostics& diagnostics) {
     for (const char*& entry : include_paths) {
         if (CPath::Is_Absolute(entry)) continue;
         std::string& absolute = pool.Add(entry);
         if (!working_directory.To_Absolute(absolute)) {
-            std::fprintf(err, "error: failed to make absolute path '%s'\n", entry);
+            diagnostics.Error("failed to make absolute path '%s'", entry);
             return false;
         }
         entry = absolute.c_str();
@@ -58,7 +58,8 @@ void IncludeResolver::Prepare_Search_Folders() {
 }
 
 const char* IncludeResolver::Resolve(const std::string& name, bool angle,
-                                     const IncludeFrame& includer, FILE* err, bool& not_found) {
+                                     const IncludeFrame& includer, Diagnostics& diagnostics,
+                                     bool& not_found) {
     not_found = false;
     if (CPath::Is_Absolute(name)) return name.c_str();
     if (!angle) {
@@ -70,14 +71,14 @@ const char* IncludeResolver::Resolve(const std::string& name, bool angle,
             (CPath::Is_Absolute(includer_path) || working_directory_.To_Absolute(directory_)) &&
             CPath::Join(candidate_, directory_, name) && CPath::Normalize(candidate_);
         if (!made) {
-            std::fprintf(err, "error: failed to make absolute path '%s'\n", name.c_str());
+            diagnostics.Error("failed to make absolute path '%s'", name.c_str());
             return nullptr;
         }
         if (folders_.Exists(candidate_)) return Found(candidate_);
 
         candidate_ = name;
         if (!working_directory_.To_Absolute(candidate_) || !CPath::Normalize(candidate_)) {
-            std::fprintf(err, "error: failed to make absolute path '%s'\n", name.c_str());
+            diagnostics.Error("failed to make absolute path '%s'", name.c_str());
             return nullptr;
         }
         if (folders_.Exists(candidate_)) return Found(candidate_);
@@ -94,7 +95,7 @@ const char* IncludeResolver::Resolve(const std::string& name, bool angle,
         }
         const char* directory = include_paths_[i];
         if (!CPath::Join(candidate_, directory, name.c_str()) || !CPath::Normalize(candidate_)) {
-            std::fprintf(err, "error: failed to join paths '%s' + '%s'\n", directory, name.c_str());
+            diagnostics.Error("failed to join paths '%s' + '%s'", directory, name.c_str());
             return nullptr;
         }
         if (folders_.Exists(candidate_)) return Found(candidate_);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "expand/include_frame.h"
+#include "io/diagnostics.h"
 #include "io/string_pool.h"
 #include "path/folder_cache.h"
 #include "path/working_directory.h"
@@ -13,7 +14,8 @@
 /// `working_directory`. False after printing "failed to make absolute path" for the first one
 /// that cannot be made absolute.
 [[nodiscard]] bool Prepare_Include_Paths(std::vector<const char*>& include_paths, StringPool& pool,
-                                         WorkingDirectory& working_directory, FILE* err);
+                                         WorkingDirectory& working_directory,
+                                         Diagnostics& diagnostics);
 
 /// Finds the files that include directives name: a quoted name beside its includer, then in the
 /// current directory, then in the include directories in order; an angle name in the include
@@ -26,10 +28,10 @@ class IncludeResolver {
         : include_paths_(include_paths), pool_(pool) {}
 
     /// The path to open for include `name` (pooled) of the `includer`. Null with `not_found` set
-    /// when no candidate exists (the caller decides what that means), or null after printing on
-    /// `err` why no path could be made. Equal paths come back as the same pooled string.
+    /// when no candidate exists (the caller decides what that means), or null after printing
+    /// why no path could be made. Equal paths come back as the same pooled string.
     const char* Resolve(const std::string& name, bool angle, const IncludeFrame& includer,
-                        FILE* err, bool& not_found);
+                        Diagnostics& diagnostics, bool& not_found);
 
     /// With `listing` false, every candidate is built whole and asked of the file system rather
     /// than looked up in a listing of its folder; the results are the same. Call before the

@@ -33,7 +33,7 @@ void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
 // False after printing the error when its key cannot be made.
 [[nodiscard]] bool Find_Once_Record(RunState& state, IncludeFrame& frame, bool create) {
     if (!Guard_Key(frame.path, state.guard_key)) {
-        std::fputs("error: CPath::To_Absolute() failed\n", state.console_err);
+        state.diagnostics.Error("failed to make absolute path '%s'", frame.path);
         return false;
     }
     GuardTable& guards = state.guards;
@@ -66,13 +66,12 @@ Opened Open_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     const std::size_t depth = state.stack.size();
     if (!frame.file.Open(frame.path, &state.idle_files)) {
-        std::fprintf(state.console_err, "error: failed to open '%s'\n", frame.path);
+        state.diagnostics.Error("failed to open '%s'", frame.path);
         return Opened::failed;
     }
     // Reading the file being written would chase its own growth.
     if (Same_File(frame.file.Identity(), state.output_identity)) {
-        std::fprintf(state.console_err, "error: failed to open '%s': it is the output file\n",
-                     frame.path);
+        state.diagnostics.Error("failed to open '%s': it is the output file", frame.path);
         return Opened::failed;
     }
     frame.line_counter = 1;
@@ -85,15 +84,13 @@ Opened Open_Top(RunState& state) {
     // Only files met before can be dropped; with -sg every file is watched for a guard.
     const bool keyed = include_once || options.skip_guarded || !state.guards.files.empty();
     if (keyed && !Find_Once_Record(state, frame, options.skip_guarded)) return Opened::failed;
-    // The input itself is announced by the run, not here.
-    FILE* verbose = options.verbose && depth > 1 ? state.console_out : nullptr;
     if (frame.once != nullptr && Dropped_By_Compiler(state, frame)) {
-        Report_Include(verbose, "skipping", frame, depth);
+        Report_Include(state.diagnostics, "skipping", frame, depth);
         return Opened::skipped;
     }
     if (include_once) {
-        const OnceContext context{state.guards,      state.output,     verbose,
-                                  state.console_err, state.guard_text, options.path_prefix_map};
+        const OnceContext context{state.guards, state.output, state.diagnostics, state.guard_text,
+                                  options.path_prefix_map};
         switch (Apply_Include_Once(frame, state.guard_key, depth, context)) {
             case OnceResult::skipped:
                 return Opened::skipped;
@@ -103,7 +100,7 @@ Opened Open_Top(RunState& state) {
                 break;
         }
     } else {
-        Report_Include(verbose, "recursing to", frame, depth);
+        Report_Include(state.diagnostics, "recursing to", frame, depth);
     }
     if (frame.once != nullptr) {
         // A file whose #pragma once may not have been compiled yet is expanded again, in a block
@@ -121,8 +118,7 @@ Opened Open_Top(RunState& state) {
 }
 
 Handled Strip_Failed(const RunState& state, const IncludeFrame& frame) {
-    std::fprintf(state.console_err, "error: '%s' line %u: failed to strip comments\n", frame.path,
-                 frame.line_counter - 1);
+    state.diagnostics.Error_At(frame.path, frame.line_counter - 1, "failed to strip comments");
     return Handled::failed;
 }
 
@@ -199,7 +195,7 @@ Handled Write_Pragma_Once(RunState& state, IncludeFrame& frame, std::string_view
     OnceRecord& record = *frame.once;
     if (record.pragma_guard.empty()) {
         record.pragma_guard = Issue_Guard_Name(state.guards, *record.key, "ONCE_",
-                                               state.options.path_prefix_map, state.console_err);
+                                               state.options.path_prefix_map, state.diagnostics);
     }
     if (Outside_Conditionals(frame)) {
         frame.passed_pragma = true;
@@ -231,26 +227,24 @@ Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis
                               .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
     const std::int32_t limit = state.options.max_include_recurse;
     if (limit > 0 && state.stack.size() == static_cast<std::size_t>(limit)) {
-        std::fprintf(state.console_err, "error: '%s' line %u: maximum include recursion exceeded\n",
-                     includer.path, includer.line_counter - 1);
+        state.diagnostics.Error_At(includer.path, includer.line_counter - 1,
+                                   "maximum include recursion exceeded");
         return Handled::failed;
     }
     bool not_found = false;
     const char* resolved =
-        state.resolver.Resolve(name, syntax.angle, includer, state.console_err, not_found);
+        state.resolver.Resolve(name, syntax.angle, includer, state.diagnostics, not_found);
     if (resolved == nullptr && not_found && state.options.keep_unresolved_includes) {
-        if (state.options.verbose) {
-            std::fprintf(state.console_out, "%*sleaving %c%s%c to the compiler: not found\n",
-                         static_cast<int>(4 * state.stack.size()), "", syntax.angle ? '<' : '"',
-                         name.c_str(), syntax.angle ? '>' : '"');
-        }
+        state.diagnostics.Report(static_cast<unsigned>(state.stack.size()),
+                                 "leaving %c%s%c to the compiler: not found",
+                                 syntax.angle ? '<' : '"', name.c_str(), syntax.angle ? '>' : '"');
         state.output.Write_Line(line);
         return Handled::next_line;
     }
     if (not_found) {
-        std::fprintf(state.console_err,
-                     "error: '%s' line %u: failed to resolve include of '%s': file not found\n",
-                     includer.path, includer.line_counter - 1, name.c_str());
+        state.diagnostics.Error_At(includer.path, includer.line_counter - 1,
+                                   "failed to resolve include of '%s': file not found",
+                                   name.c_str());
     }
     if (resolved == nullptr) return Handled::failed;
 
@@ -312,7 +306,7 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
             ++frame.conditional_depth;
             break;
         case DirectiveKind::endif:
-            if (Close_Conditional(frame, state.console_err)) {
+            if (Close_Conditional(frame, state.diagnostics)) {
                 return Write_Fixed_Directive(state, frame, line);
             }
             break;
@@ -324,7 +318,7 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
             const std::uint32_t old_number = frame.line_counter;
             const char* old_name = frame.display_name;
             const bool follow = state.options.follow_line_directives;
-            Follow_Line_Directive(frame, parsed, line, follow, state.pool, state.console_err);
+            Follow_Line_Directive(frame, parsed, line, follow, state.pool, state.diagnostics);
             if (follow && parsed.accepted) {
                 state.lines.Followed(frame, std::int64_t{frame.line_counter} - old_number,
                                      parsed.name.empty() ? nullptr : frame.display_name, old_name);
@@ -334,9 +328,9 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text)
         case DirectiveKind::include:
             return Expand_Include(state, line, {state.analysis, state.offsets}, directive.include);
         case DirectiveKind::bad_include:
-            std::fprintf(state.console_err,
-                         "warning: '%s' line %u: did not understand #include directive: '%s'\n",
-                         frame.path, frame.line_counter - 1, line.c_str());
+            state.diagnostics.Warning_At(frame.path, frame.line_counter - 1,
+                                         "did not understand #include directive: '%s'",
+                                         line.c_str());
             break;
         case DirectiveKind::undef:
             if (state.options.skip_guarded) state.guards.undefined.emplace(directive.macro);
@@ -361,7 +355,7 @@ Leave Take_Lines(RunState& state) {
             }
             if (frame.file.At_End()) return Leave::end_of_file;
             if (!frame.file.Read_Line(text, state.line)) {
-                std::fprintf(state.console_err, "error: failed to read '%s'\n", frame.path);
+                state.diagnostics.Error("failed to read '%s'", frame.path);
                 return Leave::failed;
             }
             // The empty piece after the last line feed is not a line.
@@ -401,9 +395,9 @@ void Record_Guard(OnceRecord& record, const IncludeFrame& frame, bool watched) {
 
 [[nodiscard]] bool Close_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
-    Check_End_Of_File(frame, state.console_err);
+    Check_End_Of_File(frame, state.diagnostics);
     if (frame.file.Failed()) {
-        std::fprintf(state.console_err, "error: I/O error while reading '%s'\n", frame.path);
+        state.diagnostics.Error("I/O error while reading '%s'", frame.path);
         return false;
     }
     if (frame.wrapped) state.output.Print("#endif // %s\n", frame.once->pragma_guard.c_str());

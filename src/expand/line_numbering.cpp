@@ -46,11 +46,10 @@ void Append_Escaped(char c, std::string& out) {
     }
 }
 
-void Warn_Mismatched(const IncludeFrame& frame, FILE* err) {
-    std::fprintf(err,
-                 "warning: mismatched preprocessor conditionals in '%s': there might have been "
-                 "parse errors\n",
-                 frame.path);
+void Warn_Mismatched(const IncludeFrame& frame, Diagnostics& diagnostics) {
+    diagnostics.Warning(
+        "mismatched preprocessor conditionals in '%s': there might have been parse errors",
+        frame.path);
 }
 
 }  // namespace
@@ -199,9 +198,9 @@ void Register_Pending_Fix(IncludeFrame& includer) {
     }
 }
 
-bool Close_Conditional(IncludeFrame& frame, FILE* err) {
+bool Close_Conditional(IncludeFrame& frame, Diagnostics& diagnostics) {
     if (frame.conditional_depth == 0) {
-        Warn_Mismatched(frame, err);
+        Warn_Mismatched(frame, diagnostics);
         return false;
     }
     // The blocks that owe a fix are the outermost ones, so the block just closed owes one
@@ -216,23 +215,24 @@ bool Branch_Needs_Fix(const IncludeFrame& frame) {
     return frame.conditional_depth > 0 && frame.pending_fixes == frame.conditional_depth;
 }
 
-void Check_End_Of_File(const IncludeFrame& frame, FILE* err) {
-    if (frame.conditional_depth != 0) Warn_Mismatched(frame, err);
+void Check_End_Of_File(const IncludeFrame& frame, Diagnostics& diagnostics) {
+    if (frame.conditional_depth != 0) Warn_Mismatched(frame, diagnostics);
     if (frame.pending_fixes != 0) {
-        std::fprintf(err,
-                     "warning: unresolved line number fixes after conditional includes in '%s': "
-                     "line numbers may not match source\n",
-                     frame.path);
+        diagnostics.Warning(
+            "unresolved line number fixes after conditional includes in '%s': line numbers may "
+            "not match source",
+            frame.path);
     }
 }
 
 void Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
-                           std::string_view source_line, bool follow, StringPool& pool, FILE* err) {
+                           std::string_view source_line, bool follow, StringPool& pool,
+                           Diagnostics& diagnostics) {
     const unsigned line = frame.line_counter - 1;
     const int shown = source_line.size() > INT_MAX ? INT_MAX : static_cast<int>(source_line.size());
     for (unsigned i = 0; i < directive.overflows; ++i) {
-        std::fprintf(err, "warning: '%s' line %u: integral constant overflow: '%.*s'\n", frame.path,
-                     line, shown, source_line.data());
+        diagnostics.Warning_At(frame.path, line, "integral constant overflow: '%.*s'", shown,
+                               source_line.data());
     }
     if (directive.accepted && follow) {
         frame.line_counter = directive.number;

@@ -7,6 +7,7 @@
 
 #include "expand/include_frame.h"
 #include "expand/options.h"
+#include "io/diagnostics.h"
 #include "io/output_stream.h"
 #include "io/string_pool.h"
 #include "scan/line_directive.h"
@@ -65,19 +66,20 @@ class LineDirectiveWriter {
 /// pasted text shifts the numbering of what follows each of them.
 void Register_Pending_Fix(IncludeFrame& includer);
 
-/// Closes a conditional block at an #endif line of `frame`, warning on `err` about an #endif
-/// without a block. True when a line fix is due after the directive.
-[[nodiscard]] bool Close_Conditional(IncludeFrame& frame, FILE* err);
+/// Closes a conditional block at an #endif line of `frame`, warning about an #endif without a
+/// block. True when a line fix is due after the directive.
+[[nodiscard]] bool Close_Conditional(IncludeFrame& frame, Diagnostics& diagnostics);
 
 /// True when a line fix is due after an #else or #elif line of `frame`: an earlier branch of
 /// its block expanded an include. The fix after the #endif stays due.
 [[nodiscard]] bool Branch_Needs_Fix(const IncludeFrame& frame);
 
 /// The warnings about a file's conditionals and pending fixes when it ends, in that order.
-void Check_End_Of_File(const IncludeFrame& frame, FILE* err);
+void Check_End_Of_File(const IncludeFrame& frame, Diagnostics& diagnostics);
 
 /// Takes a #line line of the input over into the frame: with `follow`, an accepted directive
 /// sets the frame's line counter and, when it names a file, its display name (pooled); the
-/// frame's path never changes. The overflow warnings go to `err`, with `follow` on or off.
+/// frame's path never changes. The overflow warnings are printed with `follow` on or off.
 void Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
-                           std::string_view source_line, bool follow, StringPool& pool, FILE* err);
+                           std::string_view source_line, bool follow, StringPool& pool,
+                           Diagnostics& diagnostics);

@@ -11,6 +11,7 @@
 #include "expand/include_resolution.h"
 #include "expand/line_numbering.h"
 #include "expand/options.h"
+#include "io/diagnostics.h"
 #include "io/idle_files.h"
 #include "io/output_stream.h"
 #include "io/string_pool.h"
@@ -20,11 +21,10 @@
 /// declared before the stack so that it outlives every frame that points into it.
 struct RunState {
     /// `options.include_paths` must be prepared before the first input.
-    RunState(const Options& options, OutputStream& output, FILE* console_out, FILE* console_err)
+    RunState(const Options& options, OutputStream& output, Diagnostics& diagnostics)
         : options(options),
           output(output),
-          console_out(console_out),
-          console_err(console_err),
+          diagnostics(diagnostics),
           resolver(options.include_paths, pool),
           lines(options, output) {}
     RunState(const RunState&) = delete;
@@ -39,8 +39,7 @@ struct RunState {
 
     const Options& options;
     OutputStream& output;
-    FILE* console_out;  ///< verbose messages
-    FILE* console_err;  ///< errors and warnings
+    Diagnostics& diagnostics;
     /// The output file, when it is a regular file: no input may be read from it.
     FileIdentity output_identity;
 
