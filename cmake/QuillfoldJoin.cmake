@@ -1,5 +1,5 @@
 # quillfold_join(OUTPUT <file> INPUTS <files...> [INCLUDE_DIRS <dirs...>] [OPTIONS <switches...>]
-#                [EMBED <header> <identifier>])
+#                [EMBED <header> <identifier> [TARGET <target>]])
 #
 # Adds a custom command that joins INPUTS into OUTPUT with Quillfold::quillfold. The tool runs in
 # the current source directory, so relative INPUTS and INCLUDE_DIRS are taken from there (and a
@@ -20,8 +20,13 @@
 # The first three go to clCreateProgramWithSource() (the pieces cast to const char**); the C++
 # function suits nvrtcCreateProgram() and the like.
 #
-# A target that includes the header lists it among its sources, so that the join runs before the
-# target compiles. Where several targets need the output, one add_custom_target(... DEPENDS ...)
+# TARGET hands the header to a target made before the call: it goes among the target's sources,
+# so that the join runs before the target compiles, and its folder onto the target's include path
+# (both PRIVATE). Without TARGET, a target that includes the header lists it among its sources and
+# puts its folder on its include path itself. TARGET needs EMBED: a joined file alone may be
+# compiled by a target or read by it at run time, and only the project knows which.
+#
+# Where several targets need the output, one of them, or one add_custom_target(... DEPENDS ...),
 # should own it and the others depend on that target: listed among the sources of several
 # targets, the join could run twice at once in a parallel Makefile build.
 #
@@ -38,7 +43,7 @@ cmake_policy(VERSION 3.20)
 cmake_policy(SET CMP0116 OLD)
 
 function(quillfold_join)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "OUTPUT" "INPUTS;INCLUDE_DIRS;OPTIONS;EMBED")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "OUTPUT;TARGET" "INPUTS;INCLUDE_DIRS;OPTIONS;EMBED")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "quillfold_join: unexpected arguments: ${arg_UNPARSED_ARGUMENTS}")
   endif()
@@ -54,6 +59,17 @@ function(quillfold_join)
                           "the inputs and the output have their own keywords")
     endif()
   endforeach()
+  if(DEFINED arg_TARGET OR "TARGET" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    if(NOT DEFINED arg_EMBED AND NOT "EMBED" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+      message(FATAL_ERROR "quillfold_join: TARGET needs EMBED, as it hands the target the "
+                          "embedded header; to have a target wait for OUTPUT alone, list OUTPUT "
+                          "among its sources")
+    endif()
+    if(NOT TARGET "${arg_TARGET}")
+      message(FATAL_ERROR "quillfold_join: TARGET '${arg_TARGET}' is not a target; make it "
+                          "(add_executable, add_library) before calling quillfold_join")
+    endif()
+  endif()
   if(NOT TARGET Quillfold::quillfold)
     message(FATAL_ERROR "quillfold_join: there is no Quillfold::quillfold; find_package(Quillfold) "
                         "provides it")
@@ -115,6 +131,12 @@ function(quillfold_join)
     DEPFILE "${depfile}"
     COMMENT "Joining ${shown}"
     VERBATIM)
+
+  if(DEFINED arg_TARGET)
+    get_filename_component(header_dir "${header}" DIRECTORY)
+    target_sources("${arg_TARGET}" PRIVATE "${header}")
+    target_include_directories("${arg_TARGET}" PRIVATE "${header_dir}")
+  endif()
 endfunction()
 
 cmake_policy(POP)

@@ -2,6 +2,8 @@
 # EXAMPLE_DIR, an example that must build without a warning, run, and report its deliberate error
 # at ERROR_MARKER's line in ERROR_HEADER (skipped where its output matches MISSING, unless
 # QUILLFOLD_REQUIRE_RUNTIMES names its RUNTIME); else package/, with Ninja and Unix Makefiles.
+# With DEBIAN_VERSION, the package comes from the Debian package that cpack makes, unpacked with
+# dpkg-deb, whose fields must name that version; package/ is then built once, with one of them.
 
 cmake_minimum_required(VERSION 3.20)
 
@@ -31,13 +33,38 @@ if(NOT EXAMPLE_DIR AND NOT NINJA AND NOT MAKE)
   return()
 endif()
 
+find_program(DPKG_DEB dpkg-deb)
+if(DEBIAN_VERSION AND (NOT DPKG_DEB OR NOT EXISTS "${CMAKE_CPACK_COMMAND}"))
+  message("package test skipped: no dpkg-deb or no cpack to make the Debian package")
+  return()
+endif()
+
 if(CMAKE_HOST_WIN32)
   set(exe ".exe")
 endif()
 file(REMOVE_RECURSE "${WORK_DIR}")
-set(prefix "${WORK_DIR}/prefix")
-run(0 "${CMAKE_COMMAND}" --install "${QUILLFOLD_BUILD_DIR}" --prefix "${prefix}"
-  --config "${QUILLFOLD_CONFIG}")
+if(DEBIAN_VERSION)
+  # cpack's scratch files and the package go to WORK_DIR; the build folder stays as it was.
+  run(0 "${CMAKE_CPACK_COMMAND}" -G DEB -C "${QUILLFOLD_CONFIG}"
+    --config "${QUILLFOLD_BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}/cpack")
+  file(GLOB deb "${WORK_DIR}/cpack/quillfold_${DEBIAN_VERSION}_*.deb")
+  if(NOT deb)
+    fail("cpack made no quillfold_${DEBIAN_VERSION}_*.deb")
+  endif()
+  run(0 "${DPKG_DEB}" -f "${deb}" Package Version Depends Description)
+  if(NOT output MATCHES "^Package: quillfold\nVersion: ([^\n]*)\nDepends: [^\n]*libc6"
+     OR NOT CMAKE_MATCH_1 STREQUAL DEBIAN_VERSION
+     OR NOT output MATCHES "\nDescription: [^\n]+(\n [^\n]+)*\n [^\n]*#line")
+    fail("the package's fields should give its name, version ${DEBIAN_VERSION}, the C library "
+         "among its dependencies, and a summary with a longer description below it")
+  endif()
+  run(0 "${DPKG_DEB}" -x "${deb}" "${WORK_DIR}/root")
+  set(prefix "${WORK_DIR}/root/usr")
+else()
+  set(prefix "${WORK_DIR}/prefix")
+  run(0 "${CMAKE_COMMAND}" --install "${QUILLFOLD_BUILD_DIR}" --prefix "${prefix}"
+    --config "${QUILLFOLD_CONFIG}")
+endif()
 
 if(EXAMPLE_DIR)
   get_filename_component(name "${EXAMPLE_DIR}" NAME)
@@ -85,8 +112,9 @@ if(EXAMPLE_DIR)
 endif()
 
 set(tool "${prefix}/bin/quillfold${exe}")
-if(NOT EXISTS "${tool}" OR NOT EXISTS "${prefix}/share/man/man1/quillfold.1")
-  message(FATAL_ERROR "the tool or its manual page is not installed under ${prefix}")
+file(GLOB_RECURSE config "${prefix}/lib*/QuillfoldConfig.cmake")
+if(NOT EXISTS "${tool}" OR NOT EXISTS "${prefix}/share/man/man1/quillfold.1" OR NOT config)
+  message(FATAL_ERROR "the tool, its manual page or the CMake package is not under ${prefix}")
 endif()
 
 # A copy, as its headers get touched and broken; its path, like all here, has a space.
@@ -135,6 +163,9 @@ foreach(generator Ninja "Unix Makefiles")
   run(0 "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${generator}"
     "-DCMAKE_PREFIX_PATH=${prefix}" "-DCMAKE_CXX_COMPILER=${QUILLFOLD_CXX_COMPILER}")
   expect_build(YES "the first build")
+  if(DEBIAN_VERSION)
+    break() # the rebuilds below test the join, which is the same however the package came
+  endif()
   expect_build(NO "nothing changed")
   file(TOUCH "${deepest}")
   expect_build(YES "the header three includes deep was touched")
