@@ -70,7 +70,7 @@ TEST_F(IncludeSearchTest, ListingsAnswerAsTheFileSystem) {
         // Each path three times: a folder is listed the second time it is asked about.
         for (int pass = 0; pass < 3; ++pass) {
             for (const std::string& path : paths) {
-                ASSERT_EQ(cache.Exists(path), CPath::Exists(path)) << path << " pass " << pass;
+                ASSERT_EQ(cache.Has_File(path), CPath::Is_File(path)) << path << " pass " << pass;
             }
         }
         set_permissions(fs::perms::owner_all, fs::perms::owner_all);

@@ -33,8 +33,13 @@ bool Prepare_Include_Paths(std::vector<const char*>& include_paths, StringPool& 
     return true;
 }
 
-const char* IncludeResolver::Found(const std::string& path) {
-    return pool_.Intern(path).c_str();
+bool IncludeResolver::Take(const std::string& path, std::string_view folder,
+                           const std::string& name, Found& found) {
+    found.path = pool_.Intern(path).c_str();
+    given_.assign(folder.data(), folder.size());
+    given_ += name;
+    found.given_name = pool_.Intern(given_).c_str();
+    return true;
 }
 
 void IncludeResolver::Prepare_Search_Folders() {
@@ -57,11 +62,10 @@ void IncludeResolver::Prepare_Search_Folders() {
     search_folders_ready_ = true;
 }
 
-const char* IncludeResolver::Resolve(const std::string& name, bool angle,
-                                     const IncludeFrame& includer, Diagnostics& diagnostics,
-                                     bool& not_found) {
+bool IncludeResolver::Resolve(const std::string& name, bool angle, const IncludeFrame& includer,
+                              Diagnostics& diagnostics, Found& found, bool& not_found) {
     not_found = false;
-    if (CPath::Is_Absolute(name)) return name.c_str();
+    if (CPath::Is_Absolute(name)) return Take(name, {}, name, found);
     if (!angle) {
         // Beside the includer. An includer named by an absolute path keeps its directory as it
         // is: a file in a root directory has a directory part that alone is not absolute.
@@ -72,34 +76,50 @@ const char* IncludeResolver::Resolve(const std::string& name, bool angle,
             CPath::Join(candidate_, directory_, name) && CPath::Normalize(candidate_);
         if (!made) {
             diagnostics.Error("failed to make absolute path '%s'", name.c_str());
-            return nullptr;
+            return false;
         }
-        if (folders_.Exists(candidate_)) return Found(candidate_);
+        if (folders_.Has_File(candidate_)) {
+            // Named after the includer's folder as the includer is named, up to its last
+            // separator.
+            std::string_view folder = includer.given_name;
+            std::size_t end = folder.size();
+            while (end > 0 && !Is_Path_Separator(folder[end - 1])) --end;
+            return Take(candidate_, folder.substr(0, end), name, found);
+        }
 
         candidate_ = name;
         if (!working_directory_.To_Absolute(candidate_) || !CPath::Normalize(candidate_)) {
             diagnostics.Error("failed to make absolute path '%s'", name.c_str());
-            return nullptr;
+            return false;
         }
-        if (folders_.Exists(candidate_)) return Found(candidate_);
+        static constexpr char kCurrent[] = {'.', NativePathSyntax::kSeparator, '\0'};
+        if (folders_.Has_File(candidate_)) return Take(candidate_, kCurrent, name, found);
     }
     if (!search_folders_ready_) Prepare_Search_Folders();
     const bool single = listing_ && Is_Single_Component(name);
     for (std::size_t i = 0; i < include_paths_.size(); ++i) {
         const SearchFolder& search = search_folders_[i];
+        const char* directory = include_paths_[i];
+        bool exists = false;
         if (single && search.folder != nullptr) {
             // The candidate's folder is known without building the candidate.
-            if (!folders_.Exists(*search.folder, name)) continue;
+            if (!folders_.Has_File(*search.folder, name)) continue;
             candidate_.assign(search.prefix).append(name);
-            return Found(candidate_);
-        }
-        const char* directory = include_paths_[i];
-        if (!CPath::Join(candidate_, directory, name.c_str()) || !CPath::Normalize(candidate_)) {
+            exists = true;
+        } else if (!CPath::Join(candidate_, directory, name.c_str()) ||
+                   !CPath::Normalize(candidate_)) {
             diagnostics.Error("failed to join paths '%s' + '%s'", directory, name.c_str());
-            return nullptr;
+            return false;
+        } else {
+            exists = folders_.Has_File(candidate_);
         }
-        if (folders_.Exists(candidate_)) return Found(candidate_);
+        if (!exists) continue;
+        std::string folder = given_paths_[i];
+        if (!folder.empty() && !Is_Path_Separator(folder.back())) {
+            folder += NativePathSyntax::kSeparator;
+        }
+        return Take(candidate_, folder, name, found);
     }
     not_found = true;
-    return nullptr;
+    return false;
 }

@@ -19,19 +19,28 @@
 
 /// Finds the files that include directives name: a quoted name beside its includer, then in the
 /// current directory, then in the include directories in order; an angle name in the include
-/// directories only; an absolute name as it is. Each candidate costs at most one file-system
-/// query, and none once its folder has been listed.
+/// directories only; an absolute name as it is. A folder is no file and is passed over. Each
+/// candidate costs at most one file-system query, and none once its folder has been listed.
 class IncludeResolver {
   public:
-    /// `include_paths` are prepared before the first Resolve, and outlive the resolver.
+    /// `include_paths` as given on the command line, prepared before the first Resolve; they
+    /// outlive the resolver.
     IncludeResolver(const std::vector<const char*>& include_paths, StringPool& pool)
-        : include_paths_(include_paths), pool_(pool) {}
+        : include_paths_(include_paths), given_paths_(include_paths), pool_(pool) {}
 
-    /// The path to open for include `name` (pooled) of the `includer`. Null with `not_found` set
-    /// when no candidate exists (the caller decides what that means), or null after printing
-    /// why no path could be made. Equal paths come back as the same pooled string.
-    const char* Resolve(const std::string& name, bool angle, const IncludeFrame& includer,
-                        Diagnostics& diagnostics, bool& not_found);
+    /// What an include names.
+    struct Found {
+        const char* path = nullptr;  ///< to open; equal paths are the same pooled string
+        /// As the compiler names it: the folder it was found in, as that folder was given (the
+        /// includer's folder as the includer is named, an include directory as typed, "./" for
+        /// the current directory), joined with the name as written; pooled.
+        const char* given_name = nullptr;
+    };
+    /// The file to open for include `name` (pooled) of the `includer`. False with `not_found`
+    /// set when no candidate exists (the caller decides what that means), or false after
+    /// printing why no path could be made.
+    [[nodiscard]] bool Resolve(const std::string& name, bool angle, const IncludeFrame& includer,
+                               Diagnostics& diagnostics, Found& found, bool& not_found);
 
     /// With `listing` false, every candidate is built whole and asked of the file system rather
     /// than looked up in a listing of its folder; the results are the same. Call before the
@@ -52,10 +61,14 @@ class IncludeResolver {
         FolderCache::Folder* folder = nullptr;
     };
 
-    const char* Found(const std::string& path);
+    /// Pools `path` and the name given by `folder` (ends in a separator, or is empty) and
+    /// `name` into `found`.
+    bool Take(const std::string& path, std::string_view folder, const std::string& name,
+              Found& found);
     void Prepare_Search_Folders();
 
     const std::vector<const char*>& include_paths_;
+    const std::vector<const char*> given_paths_;
     StringPool& pool_;
     WorkingDirectory working_directory_;
     FolderCache folders_;
@@ -64,4 +77,5 @@ class IncludeResolver {
     bool listing_ = true;
     std::string candidate_;
     std::string directory_;
+    std::string given_;
 };

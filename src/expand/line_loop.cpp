@@ -1,5 +1,6 @@
 #include "expand/line_loop.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -9,6 +10,7 @@
 #include "expand/path_map.h"
 #include "expand/run_state.h"
 #include "scan/directive.h"
+#include "scan/line_directive.h"
 #include "scan/line_scan.h"
 #include "scan/plain_lines.h"
 
@@ -29,39 +31,6 @@ void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
     frame.line_counter += lines;
 }
 
-// Finds the record of the file `frame` holds, or makes one with `create`, into `frame.once`.
-// False after printing the error when its key cannot be made.
-[[nodiscard]] bool Find_Once_Record(RunState& state, IncludeFrame& frame, bool create) {
-    if (!Guard_Key(frame.path, state.guard_key)) {
-        state.diagnostics.Error("failed to make absolute path '%s'", frame.path);
-        return false;
-    }
-    GuardTable& guards = state.guards;
-    auto found = guards.files.find(state.guard_key);
-    if (found == guards.files.end()) {
-        if (!create) return true;
-        found = guards.files.emplace(state.guard_key, OnceRecord()).first;
-        found->second.key = &found->first;
-    }
-    frame.once = &found->second;
-    return true;
-}
-
-// Whether the compiler is sure to drop the expansion `frame` was opened for: a #pragma once of
-// the file or its include guard has taken effect before it, whatever the macros.
-bool Dropped_By_Compiler(const RunState& state, const IncludeFrame& frame) {
-    const OnceRecord& record = *frame.once;
-    if (record.pragma_proven) return true;
-    if (!record.pragma_guard.empty()) {
-        // An open copy of the file that has passed its pragma ends the recursion there.
-        for (const IncludeFrame& open : state.stack) {
-            if (&open != &frame && open.once == frame.once && open.passed_pragma) return true;
-        }
-    }
-    return state.options.skip_guarded && record.guard_proven &&
-           state.guards.undefined.count(record.guard_macro) == 0;
-}
-
 Opened Open_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     const std::size_t depth = state.stack.size();
@@ -79,39 +48,13 @@ Opened Open_Top(RunState& state) {
     // A byte order mark is only valid at the very start of the joined text, so only the first
     // input's keeps it.
     if (frame.file.Skip_Byte_Order_Mark() && first_input) state.output.Write("\xEF\xBB\xBF", 3);
-    const Options& options = state.options;
-    const bool include_once = options.include_once && !first_input;
-    // Only files met before can be dropped; with -sg every file is watched for a guard.
-    const bool keyed = include_once || options.skip_guarded || !state.guards.files.empty();
-    if (keyed && !Find_Once_Record(state, frame, options.skip_guarded)) return Opened::failed;
-    if (frame.once != nullptr && Dropped_By_Compiler(state, frame)) {
-        Report_Include(state.diagnostics, "skipping", frame, depth);
-        return Opened::skipped;
-    }
-    if (include_once) {
-        const OnceContext context{state.guards, state.output, state.diagnostics, state.guard_text,
-                                  options.path_prefix_map};
-        switch (Apply_Include_Once(frame, state.guard_key, depth, context)) {
-            case OnceResult::skipped:
-                return Opened::skipped;
-            case OnceResult::failed:
-                return Opened::failed;
-            case OnceResult::guarded:
-                break;
-        }
-    } else {
-        Report_Include(state.diagnostics, "recursing to", frame, depth);
-    }
-    if (frame.once != nullptr) {
-        // A file whose #pragma once may not have been compiled yet is expanded again, in a block
-        // that its pragma closes, so the compiler keeps exactly one copy.
-        if (!frame.once->pragma_guard.empty()) {
-            state.output.Print("#ifndef %s\n", frame.once->pragma_guard.c_str());
-            frame.wrapped = true;
-        }
-        // Every expansion is watched: the guard block of one that is compiled for sure makes
-        // what it includes compiled for sure.
-        if (options.skip_guarded) frame.guard_watch = GuardWatch::before;
+    switch (state.once.Open(state.stack, first_input)) {
+        case OnceLogic::Opening::skip:
+            return Opened::skipped;
+        case OnceLogic::Opening::failed:
+            return Opened::failed;
+        case OnceLogic::Opening::expand:
+            break;
     }
     state.lines.Opening(frame, depth, first_input);
     return Opened::ready;
@@ -122,225 +65,285 @@ Handled Strip_Failed(const RunState& state, const IncludeFrame& frame) {
     return Handled::failed;
 }
 
-// Writes a directive line that owes a line fix: with its marker when it is the directive's last
-// line, or as it is when a backslash-newline carries the directive on (the fix then follows the
-// line that ends it).
-Handled Write_Fixed_Directive(RunState& state, IncludeFrame& frame, std::string_view line) {
-    frame.fix_after_directive = frame.scan.spliced;
-    if (frame.fix_after_directive) {
-        state.output.Write_Line(line);
-        return Handled::next_line;
+// Takes the first of the frame's carried lines into `line`; returns how it ended.
+char Take_Carried(IncludeFrame& frame, std::string& line) {
+    std::string& carried = frame.carried_text;
+    const std::size_t end = carried.find_first_of("\n\r");
+    const char line_end = carried[end];
+    if (end + 1 == carried.size()) {
+        // Nearly always the only one: the buffers trade places.
+        line.swap(carried);
+        line.pop_back();
+        carried.clear();
+    } else {
+        line.assign(carried, 0, end);
+        carried.erase(0, end + 1);
     }
-    state.lines.Fix_Marker(frame, line);
+    return line_end;
+}
+
+// Reads the lines that continue the directive begun by the line in `state.directive` and adds
+// them to it, their analysis to the directive's. False after printing the error.
+[[nodiscard]] bool Read_Continuation(RunState& state, IncludeFrame& frame) {
+    DirectiveLines& lines = state.directive;
+    while (frame.scan.Continues()) {
+        std::string_view next;
+        char line_end;
+        if (!frame.carried_text.empty()) {
+            line_end = Take_Carried(frame, state.next_line);
+            next = state.next_line;
+        } else {
+            if (frame.file.At_End()) break;
+            if (!frame.file.Read_Line(next, state.next_line)) {
+                state.diagnostics.Error("failed to read '%s'", frame.path);
+                return false;
+            }
+            if (next.empty() && frame.file.At_End()) break;
+            line_end = frame.file.Line_End();
+        }
+        ++frame.line_counter;
+        // A comment that spans the line end stands for one space.
+        const bool across_comment = frame.scan.mode == ScanState::Mode::block_comment;
+        if (!Strip_Comments(next, frame.scan, state.piece, state.piece_offsets)) {
+            Strip_Failed(state, frame);
+            return false;
+        }
+        const std::size_t base = lines.Text().size();
+        lines.Add(next, line_end, frame.line_counter - 1, frame.scan);
+        if (across_comment) {
+            state.analysis.push_back(' ');
+            state.offsets.push_back(kCommentMarker);
+        }
+        state.analysis += state.piece;
+        for (const std::uint32_t offset : state.piece_offsets) {
+            state.offsets.push_back(offset == kCommentMarker
+                                        ? offset
+                                        : static_cast<std::uint32_t>(offset + base));
+        }
+        if (lines.Text().size() > state.options.max_output_size) {
+            state.diagnostics.Error("output '%s' exceeds the maximum size of %llu bytes",
+                                    state.options.output_path,
+                                    static_cast<unsigned long long>(state.options.max_output_size));
+            return false;
+        }
+    }
+    return true;
+}
+
+void Write_Lines(OutputStream& output, const DirectiveLines& lines) {
+    const std::string_view text = lines.Text();
+    for (const DirectiveLines::Line& line : lines.Lines()) {
+        output.Write_Line(text.substr(line.begin, line.end - line.begin), line.line_end);
+    }
+}
+
+// Writes a directive that owes a line fix, the marker on its last line; the caller then resumes
+// the frame, which writes the fix.
+Handled Write_Fixed_Directive(RunState& state, const IncludeFrame& frame) {
+    const DirectiveLines& lines = state.directive;
+    const std::string_view text = lines.Text();
+    const std::vector<DirectiveLines::Line>& all = lines.Lines();
+    for (std::size_t i = 0; i + 1 < all.size(); ++i) {
+        state.output.Write_Line(text.substr(all[i].begin, all[i].end - all[i].begin),
+                                all[i].line_end);
+    }
+    state.lines.Fix_Marker(frame, text.substr(all.back().begin));
     return Handled::top;
 }
 
-// Follows the shape of an include guard over one line of `frame`, given what it holds.
-void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_view analysis,
-                 const GuardTable& guards) {
-    switch (frame.guard_watch) {
-        case GuardWatch::off:
-            return;
-        case GuardWatch::before:
-            if (directive.kind == DirectiveKind::if_open && !directive.macro.empty()) {
-                frame.guard_macro.assign(directive.macro);
-                frame.guard_watch = GuardWatch::opened;
-                // No text before defines the macro, so the block is entered: only a definition
-                // from outside the sources (a -D of the guard's own macro) could skip it.
-                frame.trusted_guard = guards.defined.count(directive.macro) == 0;
-            } else if (Has_Text(analysis)) {
-                frame.guard_watch = GuardWatch::off;
-            }
-            return;
-        case GuardWatch::opened:
-        case GuardWatch::inside:
-            // Only the guard block's own directives matter here: its #define of the macro, and
-            // its #else, #elif and #endif.
-            if (frame.conditional_depth != 1) return;
-            if (directive.kind == DirectiveKind::define && directive.macro == frame.guard_macro) {
-                frame.guard_watch = GuardWatch::inside;
-            } else if (directive.kind == DirectiveKind::branch) {
-                frame.guard_watch = GuardWatch::off;
-            } else if (directive.kind == DirectiveKind::endif) {
-                frame.guard_watch =
-                    frame.guard_watch == GuardWatch::inside ? GuardWatch::after : GuardWatch::off;
-            }
-            return;
-        case GuardWatch::after:
-            if (Has_Text(analysis)) frame.guard_watch = GuardWatch::off;
-            return;
-    }
-}
-
-// Whether the line being read in `frame` is compiled whenever the file's text is: outside every
-// conditional block of the file but its trusted include guard.
-bool Outside_Conditionals(const IncludeFrame& frame) {
-    if (frame.conditional_depth == 0) return true;
-    // Only past the guard's #define: a block that tests a macro it never defines is a
-    // configuration switch, which the compiler may well be given.
-    return frame.conditional_depth == 1 && frame.trusted_guard &&
-           frame.guard_watch == GuardWatch::inside;
-}
-
-// Whether every line of `frame` must be analysed for the guard watch, not only directives.
-bool Watches_Every_Line(const IncludeFrame& frame) {
-    return frame.guard_watch == GuardWatch::before || frame.guard_watch == GuardWatch::after;
-}
-
-// A #pragma once `line` of the top frame: written as the definition of the macro that stands
-// for it, which the compiler accepts in any file and a later expansion of the file tests.
-Handled Write_Pragma_Once(RunState& state, IncludeFrame& frame, std::string_view line,
-                          const Directive& directive) {
-    if (frame.once == nullptr && !Find_Once_Record(state, frame, true)) return Handled::failed;
-    OnceRecord& record = *frame.once;
-    if (record.pragma_guard.empty()) {
-        record.pragma_guard = Issue_Guard_Name(state.guards, *record.key, "ONCE_",
-                                               state.options.path_prefix_map, state.diagnostics);
-    }
-    if (Outside_Conditionals(frame)) {
-        frame.passed_pragma = true;
-        if (frame.unconditional) record.pragma_proven = true;
-    }
+// A #pragma once of the top frame: written as the definition of the macro that stands for it,
+// which the compiler accepts in any file and a later expansion of the file tests. The lines of
+// the directive keep their number.
+Handled Write_Pragma_Once(RunState& state, IncludeFrame& frame, const Directive& directive) {
+    const std::string* macro = state.once.Pragma_Once(frame);
+    if (macro == nullptr) return Handled::failed;
+    const DirectiveLines& lines = state.directive;
+    const std::string_view text = lines.Text();
+    const std::vector<DirectiveLines::Line>& all = lines.Lines();
+    OutputStream& output = state.output;
     const std::size_t begin = state.offsets[directive.begin];
     const std::size_t end = std::size_t{state.offsets[directive.end - 1]} + 1;
-    state.output.Write(line.data(), begin);
-    state.output.Print("#define %s", record.pragma_guard.c_str());
-    state.output.Write_Line(line.substr(end));
+    const std::size_t last = lines.Line_Of(end - 1);
+    output.Write(text.data(), begin);
+    output.Print("#define %s", macro->c_str());
+    if (last > 0) {
+        // "#pragma" and "once" on lines of their own: the definition goes on over as many.
+        output.Write(" \\\n");
+        for (std::size_t i = 1; i < last; ++i) output.Write("\\\n");
+    }
+    output.Write_Line(text.substr(end, all[last].end - end), all[last].line_end);
+    for (std::size_t i = last + 1; i < all.size(); ++i) {
+        output.Write_Line(text.substr(all[i].begin, all[i].end - all[i].begin), all[i].line_end);
+    }
     return Handled::next_line;
 }
 
-// The analysis of one line: the copy directives are recognised on, and where each of its bytes
-// came from in the line.
-struct Analysis {
-    const std::string& copy;
-    const std::vector<std::uint32_t>& offsets;
-};
+// Moves what follows position `rest` of the directive's text, the rest of its line and the
+// lines that continued it, before the includer's carried lines: they come back as its next
+// lines, under their own numbers, read from where the scan stood after the rest's line.
+void Carry_Rest(IncludeFrame& includer, const DirectiveLines& lines, std::size_t rest) {
+    const std::string_view text = lines.Text();
+    const std::vector<DirectiveLines::Line>& all = lines.Lines();
+    const std::size_t first = lines.Line_Of(rest - 1);
+    std::string carried;
+    bool numbered = false;
+    for (std::size_t i = first; i < all.size(); ++i) {
+        const std::size_t from = i == first ? rest : all[i].begin;
+        if (from >= all[i].end && i == first) continue;
+        if (!numbered) includer.line_counter = all[i].number;
+        numbered = true;
+        carried.append(text.substr(from, all[i].end - from));
+        carried.push_back(all[i].line_end);
+    }
+    includer.scan = all[first].after;
+    if (!numbered) return;
+    if (includer.carried_text.empty()) {
+        includer.carried_text.swap(carried);
+    } else {
+        includer.carried_text.insert(0, carried);
+    }
+}
 
-// An include `line` of the top frame: resolves the name, pushes the frame of the file, writes
-// what replaces the line and carries the text after the directive over to the includer's next
-// line.
-Handled Expand_Include(RunState& state, std::string_view line, Analysis analysis,
-                       const IncludeSyntax& syntax) {
+// An include directive of the top frame: resolves the name, pushes the frame of the file,
+// writes what replaces the directive and carries the text after it over to the includer's
+// next lines.
+Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
     IncludeFrame& includer = state.stack.back();
-    const std::string& name =
-        state.pool.Intern(std::string_view(analysis.copy)
-                              .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
+    const DirectiveLines& lines = state.directive;
+    const std::string& name = state.pool.Intern(
+        std::string_view(state.analysis)
+            .substr(syntax.name_begin, syntax.name_end - syntax.name_begin));
+    const std::uint32_t line_number = lines.Lines().front().number;
     const std::int32_t limit = state.options.max_include_recurse;
     if (limit > 0 && state.stack.size() == static_cast<std::size_t>(limit)) {
-        state.diagnostics.Error_At(includer.path, includer.line_counter - 1,
-                                   "maximum include recursion exceeded");
+        state.diagnostics.Error_At(includer.path, line_number, "maximum include recursion exceeded");
         return Handled::failed;
     }
+    IncludeResolver::Found found;
     bool not_found = false;
-    const char* resolved =
-        state.resolver.Resolve(name, syntax.angle, includer, state.diagnostics, not_found);
-    if (resolved == nullptr && not_found && state.options.keep_unresolved_includes) {
+    if (!state.resolver.Resolve(name, syntax.angle, includer, state.diagnostics, found,
+                                not_found)) {
+        if (!not_found) return Handled::failed;
+        // In a branch it surely skips, the compiler does not look for the file either.
+        if (!state.options.keep_unresolved_includes && !state.once.In_Skipped_Branch()) {
+            state.diagnostics.Error_At(includer.path, line_number,
+                                       "failed to resolve include of '%s': file not found",
+                                       name.c_str());
+            return Handled::failed;
+        }
         state.diagnostics.Report(static_cast<unsigned>(state.stack.size()),
                                  "leaving %c%s%c to the compiler: not found",
                                  syntax.angle ? '<' : '"', name.c_str(), syntax.angle ? '>' : '"');
-        state.output.Write_Line(line);
+        Write_Lines(state.output, lines);
         return Handled::next_line;
     }
-    if (not_found) {
-        state.diagnostics.Error_At(includer.path, includer.line_counter - 1,
-                                   "failed to resolve include of '%s': file not found",
-                                   name.c_str());
-    }
-    if (resolved == nullptr) return Handled::failed;
 
     Register_Pending_Fix(includer);
     // Text before the directive stays, with a space before the comment that replaces it.
     OutputStream& output = state.output;
-    const std::uint32_t hash = analysis.offsets[syntax.hash];
-    if (Has_Text(line.substr(0, hash))) {
-        output.Write(line.data(), hash);
+    const std::string_view text = lines.Text();
+    const std::uint32_t hash = state.offsets[syntax.hash];
+    const std::string_view prefix = text.substr(0, hash);
+    if (std::any_of(prefix.begin(), prefix.end(), [](char c) { return !Is_Space(c); })) {
+        output.Write(prefix);
         output.Put(' ');
     }
-    // The rest of the line after the closing delimiter comes back as the includer's next line,
-    // under the include line's own number.
-    const std::size_t rest = std::size_t{analysis.offsets[syntax.name_end]} + 1;
-    if (rest < line.size()) {
-        includer.carried_text.assign(line.substr(rest));
-        --includer.line_counter;
-    }
-    output.Print("// #include %s\n",
-                 Map_Path(resolved, state.options.path_prefix_map, state.guard_text).data());
-    const bool unconditional =
-        includer.unconditional && !includer.wrapped && Outside_Conditionals(includer);
-    state.stack.emplace_back(resolved);
+    Carry_Rest(includer, lines, std::size_t{state.offsets[syntax.name_end]} + 1);
+    const std::string_view shown = Map_Path(found.path, state.options.path_prefix_map, state.mapped);
+    output.Print("// #include %s\n", Comment_Path(shown, state.escaped));
+    const bool skipped_branch = state.once.In_Skipped_Branch();
+    state.stack.emplace_back(found.path);
     IncludeFrame& included = state.stack.back();
-    included.display_name = name.c_str();
-    included.unconditional = unconditional;
+    included.display_name = included.given_name = found.given_name;
+    included.in_skipped_branch = skipped_branch;
     return Handled::top;
 }
 
-Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text) {
+// Takes in a #line line or line marker of the top frame.
+void Follow_Line(RunState& state, IncludeFrame& frame) {
+    const LineDirective parsed = Parse_Line_Directive(state.analysis);
+    const std::uint32_t old_number = frame.line_counter;
+    const char* old_name = frame.display_name;
+    if (Follow_Line_Directive(frame, parsed, state.directive.Text(),
+                              state.options.follow_line_directives, state.pool,
+                              state.diagnostics)) {
+        state.lines.Followed(frame, frame.line_counter - old_number,
+                             parsed.has_name ? frame.display_name : nullptr, old_name);
+    }
+}
+
+// Only these are known from their first line; the others need the whole logical line.
+bool Known_From_First_Line(DirectiveKind kind) {
+    return kind == DirectiveKind::define || kind == DirectiveKind::undef ||
+           kind == DirectiveKind::message;
+}
+
+bool Begins_Directive(std::string_view analysis) {
+    const std::size_t at = Skip_Space(analysis, 0);
+    return at < analysis.size() && analysis[at] == '#';
+}
+
+Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text, char line_end) {
     OutputStream& output = state.output;
+    OnceLogic& once = state.once;
+    frame.scan.lenient_quotes = once.In_Skipped_Branch();
     // A line that continues a logical line, or holds no '#', cannot be a directive: it needs
     // only the scan, for what it leaves open and the literal check, not the analysis copy,
     // unless the guard watch must see whether it holds code.
     const bool may_be_directive =
         frame.scan.Directive_Possible() && std::memchr(text.data(), '#', text.size()) != nullptr;
-    if (!may_be_directive && !Watches_Every_Line(frame)) {
+    if (!may_be_directive && !once.Watches_Every_Line(frame)) {
         if (!Check_Comments(text, frame.scan)) return Strip_Failed(state, frame);
-        if (frame.fix_after_directive) return Write_Fixed_Directive(state, frame, text);
-        output.Write_Line(text);
+        output.Write_Line(text, line_end);
         return Handled::next_line;
     }
     // The directive steps work on the line in the run's line buffer.
     if (text.data() != state.line.data()) state.line.assign(text.data(), text.size());
     const std::string& line = state.line;
+    const ScanState before = frame.scan;
     if (!Strip_Comments(line, frame.scan, state.analysis, state.offsets)) {
-        return Strip_Failed(state, frame);
-    }
-    const Directive directive = may_be_directive ? Classify_Directive(state.analysis) : Directive{};
-    Watch_Guard(frame, directive, state.analysis, state.guards);
-    if (frame.fix_after_directive) return Write_Fixed_Directive(state, frame, line);
-    switch (directive.kind) {
-        case DirectiveKind::none:
-            break;
-        case DirectiveKind::define:
-            if (state.options.skip_guarded) state.guards.defined.emplace(directive.macro);
-            break;
-        case DirectiveKind::if_open:
-            ++frame.conditional_depth;
-            break;
-        case DirectiveKind::endif:
-            if (Close_Conditional(frame, state.diagnostics)) {
-                return Write_Fixed_Directive(state, frame, line);
-            }
-            break;
-        case DirectiveKind::branch:
-            if (Branch_Needs_Fix(frame)) return Write_Fixed_Directive(state, frame, line);
-            break;
-        case DirectiveKind::line: {
-            const LineDirective parsed = Parse_Line_Directive(state.analysis);
-            const std::uint32_t old_number = frame.line_counter;
-            const char* old_name = frame.display_name;
-            const bool follow = state.options.follow_line_directives;
-            Follow_Line_Directive(frame, parsed, line, follow, state.pool, state.diagnostics);
-            if (follow && parsed.accepted) {
-                state.lines.Followed(frame, std::int64_t{frame.line_counter} - old_number,
-                                     parsed.name.empty() ? nullptr : frame.display_name, old_name);
-            }
-            break;
+        // The text of #error and #warning is prose, in which a quote may stay open.
+        if (!may_be_directive ||
+            Classify_Directive(state.analysis).kind != DirectiveKind::message) {
+            return Strip_Failed(state, frame);
         }
-        case DirectiveKind::include:
-            return Expand_Include(state, line, {state.analysis, state.offsets}, directive.include);
-        case DirectiveKind::bad_include:
-            state.diagnostics.Warning_At(frame.path, frame.line_counter - 1,
-                                         "did not understand #include directive: '%s'",
-                                         line.c_str());
+        frame.scan = before;
+        frame.scan.lenient_quotes = true;
+        (void)Strip_Comments(line, frame.scan, state.analysis, state.offsets);
+    }
+    state.directive.Start(line, line_end, frame.line_counter - 1, frame.scan);
+    Directive directive = may_be_directive ? Classify_Directive(state.analysis) : Directive{};
+    if (may_be_directive && !Known_From_First_Line(directive.kind) && frame.scan.Continues() &&
+        Begins_Directive(state.analysis)) {
+        if (!Read_Continuation(state, frame)) return Handled::failed;
+        directive = Classify_Directive(state.analysis);
+    }
+    bool fix = false;
+    if (directive.kind == DirectiveKind::endif) fix = Fix_Due_At_Endif(frame);
+    if (directive.kind == DirectiveKind::branch) fix = Branch_Needs_Fix(frame);
+    once.Take_Line(frame, directive, state.analysis);
+    switch (directive.kind) {
+        case DirectiveKind::endif:
+        case DirectiveKind::branch:
+            if (fix) return Write_Fixed_Directive(state, frame);
             break;
-        case DirectiveKind::undef:
-            if (state.options.skip_guarded) state.guards.undefined.emplace(directive.macro);
+        case DirectiveKind::line:
+            Follow_Line(state, frame);
+            break;
+        case DirectiveKind::include:
+            return Expand_Include(state, directive.include);
+        case DirectiveKind::bad_include:
+            state.diagnostics.Warning_At(frame.path, state.directive.Lines().front().number,
+                                         "did not understand #include directive: '%.*s'",
+                                         static_cast<int>(state.directive.Text().size()),
+                                         state.directive.Text().data());
             break;
         case DirectiveKind::pragma_once:
-            // Continued onto the next line, it is no longer a plain #pragma once.
-            if (frame.scan.spliced) break;
-            return Write_Pragma_Once(state, frame, line, directive);
+            return Write_Pragma_Once(state, frame, directive);
+        default:
+            break;
     }
-    output.Write_Line(line);
+    Write_Lines(output, state.directive);
     return Handled::next_line;
 }
 
@@ -349,8 +352,9 @@ Leave Take_Lines(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     for (;;) {
         std::string_view text;
+        char line_end;
         if (frame.carried_text.empty()) {
-            if (frame.scan.At_Rest() && !Watches_Every_Line(frame)) {
+            if (frame.scan.At_Rest() && !state.once.Watches_Every_Line(frame)) {
                 Copy_Plain_Lines(frame, state.output);
             }
             if (frame.file.At_End()) return Leave::end_of_file;
@@ -358,17 +362,17 @@ Leave Take_Lines(RunState& state) {
                 state.diagnostics.Error("failed to read '%s'", frame.path);
                 return Leave::failed;
             }
-            // The empty piece after the last line feed is not a line.
+            // The empty piece after the last line end is not a line.
             if (text.empty() && frame.file.At_End()) return Leave::end_of_file;
+            line_end = frame.file.Line_End();
         } else {
-            state.line.swap(frame.carried_text);
-            frame.carried_text.clear();
+            line_end = Take_Carried(frame, state.line);
             text = state.line;
         }
         ++frame.line_counter;
         // A run that outgrows its budget ends here; the caller reports it.
         if (state.output.Over_Limit()) return Leave::failed;
-        switch (Handle_Line(state, frame, text)) {
+        switch (Handle_Line(state, frame, text, line_end)) {
             case Handled::next_line:
                 break;
             // An include may have pushed a frame, so `frame` is not touched again.
@@ -380,28 +384,17 @@ Leave Take_Lines(RunState& state) {
     }
 }
 
-// What an expansion that ends proves about its file: a file whose text is wrapped whole in an
-// include guard, or whose #pragma once closed the block of the tool's own around it, is dropped
-// by the compiler from now on if this expansion is compiled for sure.
-void Record_Guard(OnceRecord& record, const IncludeFrame& frame, bool watched) {
-    if (watched && !record.shape_known) {
-        record.shape_known = true;
-        if (frame.guard_watch == GuardWatch::after) record.guard_macro = frame.guard_macro;
-    }
-    if (!frame.unconditional) return;
-    if (!record.guard_macro.empty()) record.guard_proven = true;
-    if (frame.wrapped) record.pragma_proven = true;
-}
-
 [[nodiscard]] bool Close_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
-    Check_End_Of_File(frame, state.diagnostics);
+    // A backslash-newline does not reach past the end of its file: what follows in the joined
+    // text (the includer's #line, the next file) must not be joined to the file's last line.
+    if (frame.scan.spliced) state.output.Put('\n');
+    state.once.Close(frame);
+    Check_Fixes_At_End(frame, state.diagnostics);
     if (frame.file.Failed()) {
         state.diagnostics.Error("I/O error while reading '%s'", frame.path);
         return false;
     }
-    if (frame.wrapped) state.output.Print("#endif // %s\n", frame.once->pragma_guard.c_str());
-    if (frame.once != nullptr) Record_Guard(*frame.once, frame, state.options.skip_guarded);
     state.stack.pop_back();
     return true;
 }
@@ -417,7 +410,7 @@ bool Expand_Input(RunState& state) {
                 case Opened::failed:
                     return false;
                 case Opened::skipped:
-                    // Nothing of an included-once file is read again: its includer goes on.
+                    // Nothing of a dropped file is read: its includer goes on.
                     stack.pop_back();
                     continue;
                 case Opened::ready:

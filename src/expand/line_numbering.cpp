@@ -46,17 +46,33 @@ void Append_Escaped(char c, std::string& out) {
     }
 }
 
-void Warn_Mismatched(const IncludeFrame& frame, Diagnostics& diagnostics) {
-    diagnostics.Warning(
-        "mismatched preprocessor conditionals in '%s': there might have been parse errors",
-        frame.path);
-}
-
 }  // namespace
 
 const char* Escape_C_String(const char* text, std::string& scratch) {
     scratch.clear();
     for (const char* p = text; *p != '\0'; ++p) Append_Escaped(*p, scratch);
+    return scratch.c_str();
+}
+
+const char* Comment_Path(std::string_view path, std::string& scratch) {
+    scratch.clear();
+    for (const char c : path) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            scratch.push_back(c);
+        } else if (Escape_Letter(c) != 0) {
+            Append_Escaped(c, scratch);
+        } else {
+            static const char kHex[] = "0123456789abcdef";
+            scratch += "\\x";
+            scratch.push_back(kHex[byte >> 4]);
+            scratch.push_back(kHex[byte & 15]);
+        }
+    }
+    // A backslash with only blanks after it would splice the next line into the comment.
+    std::size_t end = scratch.size();
+    while (end > 0 && scratch[end - 1] == ' ') --end;
+    if (end > 0 && scratch[end - 1] == '\\') scratch.replace(end - 1, 1, "\\x5c");
     return scratch.c_str();
 }
 
@@ -108,7 +124,7 @@ void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
     }
 }
 
-void LineDirectiveWriter::Followed(IncludeFrame& frame, std::int64_t shift, const char* name,
+void LineDirectiveWriter::Followed(IncludeFrame& frame, std::uint32_t shift, const char* name,
                                    const char* old_name) {
     if (frame.conditional_depth == 0) {
         // Followed wherever the file is compiled: the number no longer depends on what came
@@ -136,17 +152,18 @@ void LineDirectiveWriter::Followed(IncludeFrame& frame, std::int64_t shift, cons
 void LineDirectiveWriter::Write_Uncertain(Form form, const IncludeFrame& frame) {
     const std::vector<UncertainLine>& lines = frame.uncertain_lines;
     const char* keyword = "#if";
-    const auto write_case = [&](std::size_t last, std::size_t named, std::int64_t number,
+    const auto write_case = [&](std::size_t last, std::size_t named, std::uint32_t number,
                                 const char* name) {
         output_.Print("%s defined(__LINE_DIRECTIVE_%u)", keyword, lines[last].marker);
         if (named != last) output_.Print(" && defined(__LINE_DIRECTIVE_%u)", lines[named].marker);
         keyword = "#elif";
-        output_.Print("\n#define __LINE_DIRECTIVE %lld", static_cast<long long>(number));
+        output_.Print("\n#define __LINE_DIRECTIVE %u", static_cast<unsigned>(number));
         if (form == Form::named) output_.Print(" \"%s\"", Shown(name));
         output_.Put('\n');
     };
     output_.Write("#undef __LINE_DIRECTIVE\n");
-    std::int64_t number = frame.line_counter;
+    // Line numbers wrap around as the compiler's do.
+    std::uint32_t number = frame.line_counter;
     for (std::size_t last = lines.size(); last-- > 0;) {
         if (form == Form::named && lines[last].name == nullptr) {
             // The name comes from the last named directive followed before it, or from before
@@ -162,7 +179,7 @@ void LineDirectiveWriter::Write_Uncertain(Form form, const IncludeFrame& frame) 
         }
         number -= lines[last].shift;
     }
-    output_.Print("#else\n#define __LINE_DIRECTIVE %lld", static_cast<long long>(number));
+    output_.Print("#else\n#define __LINE_DIRECTIVE %u", static_cast<unsigned>(number));
     if (form == Form::named) output_.Print(" \"%s\"", Shown(frame.certain_name));
     output_.Write("\n#endif\n#line __LINE_DIRECTIVE");
     if (form == Form::comment) output_.Print(" // \"%s\"", Shown(frame.display_name));
@@ -198,15 +215,10 @@ void Register_Pending_Fix(IncludeFrame& includer) {
     }
 }
 
-bool Close_Conditional(IncludeFrame& frame, Diagnostics& diagnostics) {
-    if (frame.conditional_depth == 0) {
-        Warn_Mismatched(frame, diagnostics);
-        return false;
-    }
-    // The blocks that owe a fix are the outermost ones, so the block just closed owes one
-    // exactly when all the open blocks do.
-    const bool due = frame.pending_fixes == frame.conditional_depth;
-    --frame.conditional_depth;
+bool Fix_Due_At_Endif(IncludeFrame& frame) {
+    // The blocks that owe a fix are the outermost ones, so the block closed owes one exactly
+    // when all the open blocks do.
+    const bool due = frame.conditional_depth > 0 && frame.pending_fixes == frame.conditional_depth;
     if (due) --frame.pending_fixes;
     return due;
 }
@@ -215,8 +227,7 @@ bool Branch_Needs_Fix(const IncludeFrame& frame) {
     return frame.conditional_depth > 0 && frame.pending_fixes == frame.conditional_depth;
 }
 
-void Check_End_Of_File(const IncludeFrame& frame, Diagnostics& diagnostics) {
-    if (frame.conditional_depth != 0) Warn_Mismatched(frame, diagnostics);
+void Check_Fixes_At_End(const IncludeFrame& frame, Diagnostics& diagnostics) {
     if (frame.pending_fixes != 0) {
         diagnostics.Warning(
             "unresolved line number fixes after conditional includes in '%s': line numbers may "
@@ -225,7 +236,7 @@ void Check_End_Of_File(const IncludeFrame& frame, Diagnostics& diagnostics) {
     }
 }
 
-void Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
+bool Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
                            std::string_view source_line, bool follow, StringPool& pool,
                            Diagnostics& diagnostics) {
     const unsigned line = frame.line_counter - 1;
@@ -234,8 +245,16 @@ void Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
         diagnostics.Warning_At(frame.path, line, "integral constant overflow: '%.*s'", shown,
                                source_line.data());
     }
-    if (directive.accepted && follow) {
-        frame.line_counter = directive.number;
-        if (!directive.name.empty()) frame.display_name = pool.Add(directive.name).c_str();
+    if (!directive.accepted || !follow) return false;
+    if (directive.returns) {
+        // A marker that returns to a file is followed only back into the file that the last
+        // marker which entered one left.
+        std::vector<const char*>& entered = frame.entered_names;
+        if (entered.empty() || directive.name != entered.back()) return false;
+        entered.pop_back();
     }
+    if (directive.enters) frame.entered_names.push_back(frame.display_name);
+    frame.line_counter = directive.number;
+    if (directive.has_name) frame.display_name = pool.Intern(directive.name).c_str();
+    return true;
 }

@@ -21,6 +21,11 @@
 /// escapes; every other byte is copied as it is.
 const char* Escape_C_String(const char* text, std::string& scratch);
 
+/// `path` as the `// #include` comment shows it, valid until `scratch` next changes: control
+/// bytes escaped (the named ones as in C, others as \xNN), and a backslash that would splice the
+/// next line into the comment written as \x5c.
+const char* Comment_Path(std::string_view path, std::string& scratch);
+
 /// The form in which line directives name a file: `display_name` with every backslash turned
 /// into a slash, then escaped. Uses `scratch` as `Escape_C_String` does.
 const char* Display_Path(const char* display_name, std::string& scratch);
@@ -41,7 +46,8 @@ class LineDirectiveWriter {
     /// by `shift` (with `name` as the name it gave, or null; `old_name` the display name before).
     /// Inside a conditional block the compiler may skip it: a macro is defined beside it, so
     /// that the directives written later can ask whether it was followed.
-    void Followed(IncludeFrame& frame, std::int64_t shift, const char* name, const char* old_name);
+    void Followed(IncludeFrame& frame, std::uint32_t shift, const char* name,
+                  const char* old_name);
     /// The last line of a directive that owes a line fix, with the fix marker; the caller then
     /// resumes the frame, which writes the fix. A block comment the line leaves open is closed
     /// first, so that the fix is read; the resumption reopens it.
@@ -66,20 +72,21 @@ class LineDirectiveWriter {
 /// pasted text shifts the numbering of what follows each of them.
 void Register_Pending_Fix(IncludeFrame& includer);
 
-/// Closes a conditional block at an #endif line of `frame`, warning about an #endif without a
-/// block. True when a line fix is due after the directive.
-[[nodiscard]] bool Close_Conditional(IncludeFrame& frame, Diagnostics& diagnostics);
+/// True when a line fix is due after an #endif line of `frame`, which is taken as spent; called
+/// before the block is closed.
+[[nodiscard]] bool Fix_Due_At_Endif(IncludeFrame& frame);
 
 /// True when a line fix is due after an #else or #elif line of `frame`: an earlier branch of
 /// its block expanded an include. The fix after the #endif stays due.
 [[nodiscard]] bool Branch_Needs_Fix(const IncludeFrame& frame);
 
-/// The warnings about a file's conditionals and pending fixes when it ends, in that order.
-void Check_End_Of_File(const IncludeFrame& frame, Diagnostics& diagnostics);
+/// The warning about the fixes a file still owes when it ends.
+void Check_Fixes_At_End(const IncludeFrame& frame, Diagnostics& diagnostics);
 
-/// Takes a #line line of the input over into the frame: with `follow`, an accepted directive
-/// sets the frame's line counter and, when it names a file, its display name (pooled); the
-/// frame's path never changes. The overflow warnings are printed with `follow` on or off.
-void Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
+/// Takes a #line line or line marker of the input over into the frame: with `follow`, one the
+/// compiler follows sets the frame's line counter and, when it names a file, its display name
+/// (pooled); the frame's path never changes. True when it was followed. The overflow warnings
+/// are printed with `follow` on or off.
+bool Follow_Line_Directive(IncludeFrame& frame, const LineDirective& directive,
                            std::string_view source_line, bool follow, StringPool& pool,
                            Diagnostics& diagnostics);

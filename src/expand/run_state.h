@@ -2,14 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "expand/directive_lines.h"
 #include "expand/include_frame.h"
-#include "expand/include_once.h"
 #include "expand/include_resolution.h"
 #include "expand/line_numbering.h"
+#include "expand/once_logic.h"
 #include "expand/options.h"
 #include "io/diagnostics.h"
 #include "io/idle_files.h"
@@ -25,6 +25,7 @@ struct RunState {
         : options(options),
           output(output),
           diagnostics(diagnostics),
+          once(options, output, diagnostics),
           resolver(options.include_paths, pool),
           lines(options, output) {}
     RunState(const RunState&) = delete;
@@ -44,7 +45,7 @@ struct RunState {
     FileIdentity output_identity;
 
     StringPool pool;
-    GuardTable guards;
+    OnceLogic once;
     IncludeResolver resolver;
     LineDirectiveWriter lines;
     /// Files the frames are done with, kept open to be read again; outlives the stack.
@@ -57,6 +58,11 @@ struct RunState {
     std::string line;
     std::string analysis;
     std::vector<std::uint32_t> offsets;
-    std::string guard_text;  ///< the file name in an include-once text, a path as shown
-    std::string guard_key;   ///< the key of the file being opened
+    /// A directive's lines, and the lines that continue it as they are read and analysed.
+    DirectiveLines directive;
+    std::string next_line;
+    std::string piece;
+    std::vector<std::uint32_t> piece_offsets;
+    std::string mapped;   ///< a path as the output shows it
+    std::string escaped;  ///< the same, escaped for a comment
 };

@@ -4,7 +4,28 @@
 #include <new>
 #include <utility>
 
+#include "io/byte_scan.h"
 #include "io/text_file.h"
+
+namespace {
+
+// Position of the first line feed or carriage return in `text`, or `size` when there is none.
+std::size_t Find_Line_End(const char* text, std::size_t size) {
+    std::size_t at = 0;
+#if QUILLFOLD_SSE2
+    for (; at + 16 <= size; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+        if (mask != 0) return at + Lowest_Bit(mask);
+    }
+#endif
+    while (at < size && text[at] != '\n' && text[at] != '\r') ++at;
+    return at;
+}
+
+}  // namespace
 
 LineReader::~LineReader() {
     Close();
@@ -28,6 +49,7 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
         end_ = other.end_;
         drained_ = other.drained_;
         at_end_ = other.at_end_;
+        line_end_ = other.line_end_;
         failed_ = other.failed_;
     }
     return *this;
@@ -106,16 +128,22 @@ bool LineReader::Skip_Byte_Order_Mark() {
 
 bool LineReader::Read_Line(std::string_view& line, std::string& storage) {
     const char* start = buffer_.get() + begin_;
-    const void* feed = begin_ < end_ ? std::memchr(start, '\n', end_ - begin_) : nullptr;
-    if (feed == nullptr) {
+    const std::size_t available = end_ - begin_;
+    const std::size_t length = Find_Line_End(start, available);
+    // A carriage return last in the buffer may be the first half of a pair.
+    if (length == available || (length + 1 == available && start[length] == '\r' && !drained_)) {
         // The line runs past the buffered bytes, or none are left: read it the long way.
         const bool read = Read_Line(storage);
         line = storage;
         return read;
     }
-    std::size_t length = static_cast<const char*>(feed) - start;
-    begin_ += length + 1;
-    if (kReaderFoldsCarriageReturns && length > 0 && start[length - 1] == '\r') --length;
+    std::size_t taken = length + 1;
+    line_end_ = start[length];
+    if (line_end_ == '\r' && taken < available && start[taken] == '\n') {
+        line_end_ = '\n';
+        ++taken;
+    }
+    begin_ += taken;
     line = std::string_view(start, length);
     return true;
 }
@@ -129,21 +157,20 @@ bool LineReader::Read_Line(std::string& line) {
                 // Like a stream read one character at a time: the end is seen only by a read
                 // that finds nothing more.
                 at_end_ = true;
+                line_end_ = '\n';
                 return true;
             }
             const char* start = buffer_.get() + begin_;
             const std::size_t available = end_ - begin_;
-            const void* feed = std::memchr(start, '\n', available);
-            if (feed == nullptr) {
-                line.append(start, available);
-                begin_ = end_;
-                continue;
-            }
-            const std::size_t length = static_cast<const char*>(feed) - start;
+            const std::size_t length = Find_Line_End(start, available);
             line.append(start, length);
-            begin_ += length + 1;
-            if (kReaderFoldsCarriageReturns && !line.empty() && line.back() == '\r') {
-                line.pop_back();
+            begin_ += length;
+            if (length == available) continue;
+            line_end_ = buffer_[begin_++];
+            // A line feed right after a carriage return ends the same line.
+            if (line_end_ == '\r' && (begin_ < end_ || Fill()) && buffer_[begin_] == '\n') {
+                line_end_ = '\n';
+                ++begin_;
             }
             return true;
         }

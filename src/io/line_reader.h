@@ -36,15 +36,21 @@ class LineReader {
     /// there was one. Call once, right after opening.
     bool Skip_Byte_Order_Mark();
 
-    /// Fills `line` with the next line, without its line feed; a carriage return before the
-    /// line feed is dropped. True when the line ended at a line feed or at the end of the
-    /// stream with no read error; false on a read error or when memory runs out. An empty line
-    /// with true is the end of the stream when `At_End` holds afterwards.
+    /// Fills `line` with the next line, without its line end: a line feed, a carriage return
+    /// and a line feed, or a carriage return alone, as compilers read them (`Line_End` tells
+    /// which). True when the line ended at one of them or at the end of the stream with no
+    /// read error; false on a read error or when memory runs out. An empty line with true is
+    /// the end of the stream when `At_End` holds afterwards.
     [[nodiscard]] bool Read_Line(std::string& line);
     /// `Read_Line` without the copy where it can be spared: when the whole line is already in
     /// the buffer, `line` points there and stays valid until the next read from this file;
     /// otherwise the line is assembled in `storage` and `line` points to that.
     [[nodiscard]] bool Read_Line(std::string_view& line, std::string& storage);
+
+    /// How the last line read ended, as it is written again: '\r' for a carriage return alone,
+    /// '\n' for a line feed (with or without a carriage return before it) or the end of the
+    /// file.
+    char Line_End() const { return line_end_; }
 
     /// The bytes read from the file and not yet handed out as lines.
     std::string_view Waiting() const { return {buffer_.get() + begin_, end_ - begin_}; }
@@ -75,6 +81,7 @@ class LineReader {
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    char line_end_ = '\n';
     bool drained_ = false;
     bool at_end_ = false;
     bool failed_ = false;

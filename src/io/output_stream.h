@@ -24,17 +24,17 @@ class OutputStream {
         if (used_ == kCapacity) Flush();
         buffer_[used_++] = c;
     }
-    /// Writes `text` followed by a line feed.
-    void Write_Line(std::string_view text) {
+    /// Writes `text` followed by `end`, a line feed unless the line ended otherwise.
+    void Write_Line(std::string_view text, char end = '\n') {
         // Nearly every line fits in what is left of the buffer.
         if (text.size() < kCapacity - used_) {
             std::memcpy(buffer_.get() + used_, text.data(), text.size());
             used_ += text.size();
-            buffer_[used_++] = '\n';
+            buffer_[used_++] = end;
             return;
         }
         Write(text);
-        Put('\n');
+        Put(end);
     }
     /// printf-style formatting into the output; arguments must not hold NUL-containing text
     /// that has to be written whole (use `Write` for that).

@@ -24,7 +24,3 @@ std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed);
 /// Creates or truncates `path` for writing in text mode. Null on failure; the caller prints
 /// the error.
 FILE* Open_Text_For_Writing(const char* path);
-
-/// True where the runtime does not fold a carriage return and line feed pair into a line feed
-/// itself, so the line reader must.
-extern const bool kReaderFoldsCarriageReturns;

@@ -38,6 +38,3 @@ bool Rewind_Text(FILE* file) {
 FILE* Open_Text_For_Writing(const char* path) {
     return std::fopen(path, "w");
 }
-
-// There is no text mode to fold line ends for us.
-const bool kReaderFoldsCarriageReturns = true;

@@ -35,6 +35,3 @@ bool Rewind_Text(FILE* file) {
 FILE* Open_Text_For_Writing(const char* path) {
     return _fsopen(path, "wt", _SH_DENYWR);
 }
-
-// The runtime's text mode has already folded every CR LF pair.
-const bool kReaderFoldsCarriageReturns = false;

@@ -19,9 +19,12 @@ struct FileEntry {
 /// Fills `entry` for `name`; false when nothing exists under it.
 bool Look_Up_Entry(const char* name, FileEntry& entry);
 
-/// True when an entry exists under `name`, exactly when Look_Up_Entry would find one, but
-/// asking the file system nothing more than that.
-bool Entry_Exists(const char* name);
+/// What kind of entry is under a name, as far as including it goes.
+enum class EntryKind { none, file, folder };
+
+/// The kind of the entry under `name`: none exactly when Look_Up_Entry would find nothing, but
+/// asking the file system nothing more than that. Anything that is not a folder is a file.
+EntryKind Entry_Kind(const char* name);
 
 /// How a path may be accessed, in the modes of the C runtime's access call.
 enum class AccessMode { read_write = 6, write = 2, read = 4 };

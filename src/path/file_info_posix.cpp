@@ -59,9 +59,10 @@ bool Look_Up_Entry(const char* name, FileEntry& entry) {
     return true;
 }
 
-bool Entry_Exists(const char* name) {
+EntryKind Entry_Kind(const char* name) {
     struct stat answer;
-    return stat(name, &answer) == 0;
+    if (stat(name, &answer) != 0) return EntryKind::none;
+    return S_ISDIR(answer.st_mode) ? EntryKind::folder : EntryKind::file;
 }
 
 bool May_Access(const char* name, AccessMode mode) {

@@ -52,9 +52,11 @@ bool Find_Entry(const char* name, WIN32_FIND_DATAA& data) {
 
 }  // namespace
 
-bool Entry_Exists(const char* name) {
+EntryKind Entry_Kind(const char* name) {
     WIN32_FIND_DATAA data;
-    return Find_Entry(name, data);
+    if (!Find_Entry(name, data)) return EntryKind::none;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::folder
+                                                                   : EntryKind::file;
 }
 
 bool Look_Up_Entry(const char* name, FileEntry& entry) {

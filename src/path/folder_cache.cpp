@@ -43,10 +43,10 @@ FolderCache::Folder& FolderCache::Find(std::string_view folder) {
     return made;
 }
 
-bool FolderCache::Ask(const Folder& folder, std::string_view name) {
+bool FolderCache::Ask(const Folder& folder, std::string_view name, bool any_kind) {
     path_.assign(folder.path);
     path_.append(name.data(), name.size());
-    return CPath::Exists(path_);
+    return any_kind ? CPath::Exists(path_) : CPath::Is_File(path_);
 }
 
 void FolderCache::List(Folder& folder) {
@@ -56,7 +56,12 @@ void FolderCache::List(Folder& folder) {
         return;
     }
     folder.state = Folder::State::listed;
-    for (const ListedName& entry : listed) folder.names.emplace(entry.name, entry.certain);
+    for (const ListedName& entry : listed) {
+        const Folder::Kind kind = !entry.certain ? Folder::Kind::unsure
+                                  : entry.folder ? Folder::Kind::folder
+                                                 : Folder::Kind::file;
+        folder.names.emplace(entry.name, kind);
+    }
 
     // Whether the folder ignores letter case is learnt from one name that certainly exists:
     // asked for in the other case, it is found only where case is ignored.
@@ -73,13 +78,13 @@ void FolderCache::List(Folder& folder) {
     if (witness != nullptr) {
         const std::string flipped = Case_Flipped(witness->name);
         // Two names that differ in case alone only live together where case counts.
-        folder.ignores_case = folder.names.count(flipped) == 0 && Ask(folder, flipped);
+        folder.ignores_case = folder.names.count(flipped) == 0 && Ask(folder, flipped, true);
         known = true;
     }
     // Where case is ignored, the file system may also fold letters beyond ASCII onto ASCII ones.
     folder.misses_are_certain = known && !(folder.ignores_case && some_unusual);
     if (folder.ignores_case) {
-        std::unordered_map<std::string, bool> lowered;
+        std::unordered_map<std::string, Folder::Kind> lowered;
         for (const auto& entry : folder.names) {
             std::string name = entry.first;
             for (char& c : name) c = Ascii_Lower(c);
@@ -89,7 +94,7 @@ void FolderCache::List(Folder& folder) {
     }
 }
 
-bool FolderCache::Exists(Folder& folder, std::string_view name) {
+bool FolderCache::Has_File(Folder& folder, std::string_view name) {
     const bool listable = listing_ && folder.state != Folder::State::unlisted && !name.empty() &&
                           name != "." && name != ".." && Is_Plain(name) &&
                           Listing_Can_Answer(folder.path, name);
@@ -109,15 +114,16 @@ bool FolderCache::Exists(Folder& folder, std::string_view name) {
     const auto found = folder.names.find(key_);
     if (found == folder.names.end()) return folder.misses_are_certain ? false : Ask(folder, name);
     // A link's target decides.
-    return found->second || Ask(folder, name);
+    if (found->second == Folder::Kind::unsure) return Ask(folder, name);
+    return found->second == Folder::Kind::file;
 }
 
-bool FolderCache::Exists(std::string_view path) {
+bool FolderCache::Has_File(std::string_view path) {
     std::size_t end = path.size();
     while (end > 0 && !Is_Path_Separator(path[end - 1])) --end;
     if (end == 0) {
         path_.assign(path.data(), path.size());
-        return CPath::Exists(path_);
+        return CPath::Is_File(path_);
     }
-    return Exists(Find(path.substr(0, end)), path.substr(end));
+    return Has_File(Find(path.substr(0, end)), path.substr(end));
 }

@@ -10,9 +10,12 @@
 /// One name a folder listing gave.
 struct ListedName {
     std::string name;
-    /// The look-up of this name certainly finds an entry; false for a link, whose target may be
-    /// missing, and for an entry whose kind the listing did not tell.
+    /// The look-up of this name certainly finds an entry of the kind listed; false for a link,
+    /// whose target may be missing or a folder, and for an entry whose kind the listing did not
+    /// tell.
     bool certain = true;
+    /// The entry is a folder.
+    bool folder = false;
 };
 
 /// Appends the names in `folder` (a path that ends in a separator) to `names`, without "." and

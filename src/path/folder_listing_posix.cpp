@@ -31,7 +31,7 @@ bool List_Folder(const std::string& folder, std::vector<ListedName>& names) {
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
         // A link is followed by the look-up and may lead nowhere.
         const bool certain = entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
-        names.push_back(ListedName{name, certain});
+        names.push_back(ListedName{name, certain, entry->d_type == DT_DIR});
     }
 }
 

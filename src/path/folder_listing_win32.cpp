@@ -39,7 +39,8 @@ bool List_Folder(const std::string& folder, std::vector<ListedName>& names) {
         // The look-up finds a link itself, not its target: every listed name is certain.
         if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
             try {
-                names.push_back(ListedName{name, true});
+                const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                names.push_back(ListedName{name, true, folder});
             } catch (...) {
                 FindClose(search);
                 throw;

@@ -300,7 +300,12 @@ bool CBasicPath<Syntax>::Get_Filename(std::string& out, const std::string& path)
 template <typename Syntax>
 bool CBasicPath<Syntax>::Exists(const std::string& path) {
     // What CFileInfo would say of `exists`, without the times and permissions it also gathers.
-    return Entry_Exists(path.empty() ? "." : path.c_str());
+    return Entry_Kind(path.empty() ? "." : path.c_str()) != EntryKind::none;
+}
+
+template <typename Syntax>
+bool CBasicPath<Syntax>::Is_File(const std::string& path) {
+    return Entry_Kind(path.empty() ? "." : path.c_str()) == EntryKind::file;
 }
 
 template class CBasicPath<WindowsPathSyntax>;

@@ -74,6 +74,9 @@ class CBasicPath {
     [[nodiscard]] static bool Get_Filename(std::string& out, const std::string& path);
     /// True when the file system reports an entry under `path`.
     static bool Exists(const std::string& path);
+    /// True when the file system reports an entry under `path` that is not a folder: what an
+    /// include may name.
+    static bool Is_File(const std::string& path);
 };
 
 #if defined(_WIN32)

@@ -47,6 +47,10 @@ bool Is_Identifier_Start(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
+bool Is_Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // The identifier at `at` (empty when there is none); `at` moves behind it.
 std::string_view Identifier(std::string_view text, std::size_t& at) {
     const std::size_t begin = at;
@@ -60,29 +64,39 @@ bool Only_Space_From(std::string_view text, std::size_t at) {
     return Skip_Space(text, at) == text.size();
 }
 
-// The macro `#ifndef X` or `#if !defined X` / `#if !defined(X)` tests, when that is all it tests.
-std::string_view Negated_Test(std::string_view word) {
-    std::size_t at = 0;
-    std::string_view macro;
-    if (Is_Keyword(word, "ifndef", true)) {
-        at = Skip_Space(word, 6);
-        macro = Identifier(word, at);
-    } else {
-        at = Skip_Space(word, 2);
-        if (at == word.size() || word[at] != '!') return {};
-        at = Skip_Space(word, at + 1);
-        if (Identifier(word, at) != "defined") return {};
-        at = Skip_Space(word, at);
-        const bool parenthesised = at < word.size() && word[at] == '(';
-        if (parenthesised) at = Skip_Space(word, at + 1);
-        macro = Identifier(word, at);
+// `#ifdef X` or `#ifndef X`: the macro alone after the keyword.
+Condition Macro_Test(std::string_view text, std::size_t at, Condition::Kind kind) {
+    at = Skip_Space(text, at);
+    const std::string_view macro = Identifier(text, at);
+    if (macro.empty() || !Only_Space_From(text, at)) return {};
+    return {kind, macro, false};
+}
+
+// The expression of an #if or #elif where it is `defined X`, `defined(X)`, the same negated
+// with '!', or a decimal number alone.
+Condition Expression_Test(std::string_view text, std::size_t at) {
+    at = Skip_Space(text, at);
+    const bool negated = at < text.size() && text[at] == '!';
+    if (negated) at = Skip_Space(text, at + 1);
+    if (Identifier(text, at) == "defined") {
+        at = Skip_Space(text, at);
+        const bool parenthesised = at < text.size() && text[at] == '(';
+        if (parenthesised) at = Skip_Space(text, at + 1);
+        const std::string_view macro = Identifier(text, at);
+        if (macro.empty()) return {};
         if (parenthesised) {
-            at = Skip_Space(word, at);
-            if (at == word.size() || word[at] != ')') return {};
+            at = Skip_Space(text, at);
+            if (at == text.size() || text[at] != ')') return {};
             ++at;
         }
+        if (!Only_Space_From(text, at)) return {};
+        return {negated ? Condition::Kind::not_defined : Condition::Kind::defined, macro, false};
     }
-    return Only_Space_From(word, at) ? macro : std::string_view();
+    std::size_t end = at;
+    while (end < text.size() && Is_Digit(text[end])) ++end;
+    if (negated || end == at || !Only_Space_From(text, end)) return {};
+    const bool nonzero = text.substr(at, end - at).find_first_not_of('0') != std::string_view::npos;
+    return {Condition::Kind::constant, {}, nonzero};
 }
 
 }  // namespace
@@ -99,16 +113,29 @@ Directive Classify_Directive(std::string_view analysis) {
     const std::size_t at = Directive_Word(analysis);
     if (at == npos) return directive;
     const std::string_view word = analysis.substr(at);
-    if (Is_Keyword(word, "if", true) || Is_Keyword(word, "ifdef", true) ||
-        Is_Keyword(word, "ifndef", true)) {
+    using Kind = Condition::Kind;
+    if (Is_Keyword(word, "if", true)) {
         directive.kind = DirectiveKind::if_open;
-        directive.macro = Negated_Test(word);
+        directive.condition = Expression_Test(word, 2);
+    } else if (Is_Keyword(word, "ifdef", true) || Is_Keyword(word, "ifndef", true)) {
+        directive.kind = DirectiveKind::if_open;
+        const bool negated = word[2] == 'n';
+        directive.condition =
+            Macro_Test(word, negated ? 6 : 5, negated ? Kind::not_defined : Kind::defined);
     } else if (Is_Keyword(word, "endif")) {
         directive.kind = DirectiveKind::endif;
-    } else if (Is_Keyword(word, "else") || Is_Keyword(word, "elif") ||
-               Is_Keyword(word, "elifdef") || Is_Keyword(word, "elifndef")) {
+    } else if (Is_Keyword(word, "else")) {
         directive.kind = DirectiveKind::branch;
-    } else if (Is_Line_Word(word)) {
+        directive.is_else = true;
+    } else if (Is_Keyword(word, "elif")) {
+        directive.kind = DirectiveKind::branch;
+        directive.condition = Expression_Test(word, 4);
+    } else if (Is_Keyword(word, "elifdef") || Is_Keyword(word, "elifndef")) {
+        directive.kind = DirectiveKind::branch;
+        const bool negated = word[4] == 'n';
+        directive.condition =
+            Macro_Test(word, negated ? 8 : 7, negated ? Kind::not_defined : Kind::defined);
+    } else if (Is_Line_Word(word) || Is_Digit(word[0])) {
         directive.kind = DirectiveKind::line;
     } else if (word.size() > 7 && Starts_With(word, "include")) {
         directive.include.hash = analysis.find('#');
@@ -123,7 +150,8 @@ Directive Classify_Directive(std::string_view analysis) {
     } else if (Is_Keyword(word, "pragma", true)) {
         std::size_t after = Skip_Space(word, 6);
         const std::string_view name = Identifier(word, after);
-        if (name == "once" && Only_Space_From(word, after)) {
+        if (name == "once") {
+            // Compilers honour it whatever follows it, with a warning at most.
             directive.kind = DirectiveKind::pragma_once;
             directive.begin = analysis.find('#');
             directive.end = at + after;
@@ -136,6 +164,8 @@ Directive Classify_Directive(std::string_view analysis) {
                 if (!directive.macro.empty()) directive.kind = DirectiveKind::undef;
             }
         }
+    } else if (Is_Keyword(word, "error") || Is_Keyword(word, "warning")) {
+        directive.kind = DirectiveKind::message;
     }
     return directive;
 }

@@ -20,17 +20,29 @@ std::size_t Find_Quote(std::string_view text, std::size_t from) {
     return std::string_view::npos;
 }
 
+// A line marker's flags after its name: separate digits, of which 1 and 2 matter here.
+void Read_Flags(std::string_view text, std::size_t p, LineDirective& result) {
+    for (p = Skip_Space(text, p); p < text.size(); p = Skip_Space(text, p + 1)) {
+        result.enters = result.enters || text[p] == '1';
+        result.returns = result.returns || text[p] == '2';
+    }
+}
+
 }  // namespace
 
 LineDirective Parse_Line_Directive(std::string_view analysis) {
     LineDirective result;
     const std::size_t end = analysis.size();
     std::size_t p = Directive_Word(analysis);
-    if (p == std::string_view::npos || end - p < 5 || analysis.substr(p, 4) != "line" ||
-        !Is_Space(analysis[p + 4])) {
-        return result;
+    if (p == std::string_view::npos) return result;
+    const bool marker = Is_Digit(analysis[p]);
+    if (!marker) {
+        if (end - p < 5 || analysis.substr(p, 4) != "line" || !Is_Blank(analysis[p + 4])) {
+            return result;
+        }
+        p = Skip_Space(analysis, p + 5);
     }
-    p = Skip_Space(analysis, p + 5);
+    if (p == end || !Is_Digit(analysis[p])) return result;
 
     std::uint32_t number = 0;
     for (; p < end && Is_Digit(analysis[p]); ++p) {
@@ -40,24 +52,22 @@ LineDirective Parse_Line_Directive(std::string_view analysis) {
     }
     result.number = number;
 
-    // Anything glued to the number ends the directive; only whitespace may lead to a name.
-    if (p == end || !Is_Space(analysis[p])) {
-        result.accepted = true;
-        return result;
+    // The number is a token of its own: a name may follow it, glued or not, and nothing else.
+    if (p < end && analysis[p] != '"') {
+        if (!Is_Blank(analysis[p])) return result;
+        p = Skip_Space(analysis, p);
     }
-    p = Skip_Space(analysis, p);
     // Blanks, or a comment that stripping turned into them, end the directive as nothing would.
     if (p == end) {
         result.accepted = true;
         return result;
     }
-    if (analysis[p] == '"') {
-        const std::size_t close = Find_Quote(analysis, p + 1);
-        if (close == std::string_view::npos) return result;
-        result.name = analysis.substr(p + 1, close - (p + 1));
-        result.accepted = true;
-        return result;
-    }
-    result.accepted = Find_Quote(analysis, p) != std::string_view::npos;
+    if (analysis[p] != '"') return result;
+    const std::size_t close = Find_Quote(analysis, p + 1);
+    if (close == std::string_view::npos) return result;
+    result.has_name = true;
+    result.name = analysis.substr(p + 1, close - (p + 1));
+    result.accepted = true;
+    if (marker) Read_Flags(analysis, close + 1, result);
     return result;
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "scan/byte_scan.h"
+#include "io/byte_scan.h"
 
 namespace {
 
@@ -170,7 +170,12 @@ bool Finish(ScanState& state, Mode mode, bool spliced) {
             return true;
         }
     } else if ((mode == Mode::string || mode == Mode::character) && !spliced) {
-        return false;
+        if (!state.lenient_quotes) return false;
+        // What follows the open quote to the line's end was its text; the line ends there.
+        state.mode = Mode::code;
+        state.in_logical_line = false;
+        state.escape_pending = false;
+        return true;
     }
     state.mode = mode;
     return true;
@@ -328,11 +333,6 @@ struct TokenSink {
     void Comment() {}
 };
 
-// Whether the logical line goes on past the line just scanned.
-bool Continues(const ScanState& state) {
-    return state.spliced || state.mode != Mode::code;
-}
-
 }  // namespace
 
 bool Strip_Comments(std::string_view line, ScanState& state, std::string& analysis,
@@ -341,19 +341,18 @@ bool Strip_Comments(std::string_view line, ScanState& state, std::string& analys
     offsets.clear();
     CopySink sink{analysis, offsets};
     if (!Scan(line, state, sink)) return false;
-    if (Continues(state) && !state.in_logical_line) state.in_logical_line = Has_Token(analysis);
+    if (state.Continues() && !state.in_logical_line) state.in_logical_line = Has_Token(analysis);
     return true;
 }
 
 bool Check_Comments(std::string_view line, ScanState& state) {
-    const Mode start = state.mode;
+    const ScanState start = state;
     NoSink sink;
     if (!Scan(line, state, sink)) return false;
     // Rare enough to scan the line again rather than watch for tokens on every line. A line that
     // began inside a literal continues a logical line that holds one already.
-    if (sink.ran && Continues(state) && !state.in_logical_line) {
-        ScanState again;
-        again.mode = start;
+    if (sink.ran && state.Continues() && !state.in_logical_line) {
+        ScanState again = start;
         TokenSink tokens;
         (void)Scan(line, again, tokens);
         state.in_logical_line = tokens.token;

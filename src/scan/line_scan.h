@@ -27,6 +27,9 @@ struct ScanState {
     bool spliced = false;
     /// A backslash ended a continued literal: it escapes the first byte of the next line.
     bool escape_pending = false;
+    /// A quote left open ends at the end of its line, as in text the compiler reads as prose
+    /// (#error) or skips for sure: set by the caller for each line.
+    bool lenient_quotes = false;
     std::uint8_t delimiter_size = 0;
     char delimiter[16] = {};
 
@@ -39,14 +42,16 @@ struct ScanState {
     /// such lines may be copied without a scan.
     bool At_Rest() const { return !spliced && mode != Mode::line_comment && !Is_Literal(); }
     bool Is_Literal() const { return mode == Mode::string || mode == Mode::character; }
+    /// True when the logical line goes on past the line just scanned.
+    bool Continues() const { return spliced || mode != Mode::code; }
 };
 
 /// Builds the analysis copy of `line`: comments removed (an in-line block comment becomes one
 /// space), string, character and raw string literals kept whole, a backslash-newline at the end
 /// left out. `offsets` gets one entry per analysis byte: its position in `line`, or
 /// kCommentMarker. `state` carries comments, literals and splices from line to line of one file.
-/// False on a string or character literal left open at the end of a line that does not continue;
-/// the caller prints the error.
+/// False on a string or character literal left open at the end of a line that does not continue,
+/// unless `state.lenient_quotes`; the caller prints the error.
 [[nodiscard]] bool Strip_Comments(std::string_view line, ScanState& state, std::string& analysis,
                                   std::vector<std::uint32_t>& offsets);
 

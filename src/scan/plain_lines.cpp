@@ -1,6 +1,6 @@
 #include "scan/plain_lines.h"
 
-#include "scan/byte_scan.h"
+#include "io/byte_scan.h"
 
 namespace {
 
