@@ -13,8 +13,9 @@
 //
 // A section line ends with a line feed; " [no-eol]" on its header drops the last one and
 // " [escaped]" decodes \\, \r and \xNN. A blank line before "###" or "+++" belongs to no
-// section. Everywhere, "{root}" is the tree's root, "{slashed root}" the same with '/', "{/}" the
-// native separator, "{date}" the build date, and "{hash <path>}" the include-once key of a path.
+// section. Everywhere, file names included, "{root}" is the tree's root, "{slashed root}" the same
+// with '/', "{/}" the native separator, "{lf}" a line feed, "{date}" the build date, and
+// "{hash <path>}" the include-once key of a path.
 
 #include <gtest/gtest.h>
 
@@ -213,6 +214,7 @@ class CaseTest : public TreeTest {
         Replace_All(expanded, "{/}",
                     std::string(1, static_cast<char>(fs::path::preferred_separator)));
         Replace_All(expanded, "{date}", __DATE__);
+        Replace_All(expanded, "{lf}", "\n");
         for (std::size_t at; (at = expanded.find("{hash ")) != std::string::npos;) {
             const std::size_t end = expanded.find('}', at);
             std::string key = expanded.substr(at + 6, end - at - 6);
@@ -226,7 +228,7 @@ class CaseTest : public TreeTest {
     }
 
     void Check() {
-        for (const auto& file : case_.files) Write(file.first, Expand(file.second));
+        for (const auto& file : case_.files) Write(Expand(file.first), Expand(file.second));
         std::vector<std::string> args;
         for (const std::string& arg : case_.args) args.push_back(Expand(arg));
         const RunResult result = Run_Tool(args);

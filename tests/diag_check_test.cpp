@@ -2,8 +2,9 @@
 // its first error at the file and line where it reports it reading the original files. Each
 // random tree holds one deliberate error, `int err_here = ;`, and is compiled under every
 // combination of the macros it tests: the originals through a wrapper that includes the inputs,
-// the joined text once with default options (lines compared) and once with -lnff -sif -sg (file
-// names too).
+// the joined text, alone in a folder of its own, once with default options (lines compared) and
+// once with -lnff -sif -sg (file names too, exactly as gcc names them). A tool error counts as a
+// mismatch.
 //
 // QUILLFOLD_DIAG_TREES=n checks n trees, QUILLFOLD_DIAG_SEED=s starts at seed s (alone: that one
 // tree). A mismatching tree is kept with the tool's arguments (args.txt), the joined outputs, the
@@ -32,7 +33,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // Text put between two other pieces. '@' stands for a number of the tree's own, '%' for a line
-// number, '$' for a raw string's prefix, '?' for a macro name.
+// number, '$' for a raw string's prefix, '?' for a macro name, '~' for a NUL byte.
 const char* const kPieces[] = {
     "extern int v_@;",
     "extern const char s_@[sizeof(\"a/*b // \\\" ' */\")];",
@@ -47,24 +48,37 @@ const char* const kPieces[] = {
     "extern const char r_@[sizeof($\"x(a/*b it's \"q\" // no)x\")];",
     "extern const char r_@[sizeof($\"d(top\n#include \"nowhere.h\"\n#if A\n /* it's\n)d\")];",
     "extern const char r_@[sizeof($\"e(\n#endif\n)e\")];",
+    "#if 0\nit isn't compiled /* nor a comment\n#endif",
+    "#ifndef __cplusplus\n#error C isn't supported\n#endif",
+    "~#define NUL_@ ~1",
 };
 // A file's own #line directives, in conditional blocks too.
-const char* const kLineDirectives[] = {"#line %", "#line % \"ln_@.cpp\"", "#line %   ",
-                                       "#line % // c", "#line % /* c */"};
+const char* const kLineDirectives[] = {
+    "#line %",        "#line % \"ln_@.cpp\"", "#line %   ",           "#line % // c",
+    "#line % /* c */", "# % \"ln_@.cpp\" 3",  "#line %\"ln_@.cpp\"", "#line % \\\n  \"ln_@.cpp\"",
+    "#line 4294967295"};
 const char* const kRawPrefixes[] = {"R", "u8R", "uR", "UR", "LR"};
 const char* const kOpeners[] = {"#if ?", "#ifdef ?", "#ifndef ?", "# if defined(?) // c",
                                 "#if ? /* c */"};
 const char* const kElifs[] = {"#elif ?", "#elif !? // c"};
 const char* const kElses[] = {"#else", "#else // note", "#else /* note */"};
-const char* const kEndifs[] = {"#endif", "#endif // note", "#endif /* note */",
-                               "#endif /* note\n   still note */", "#endif /* a \\\n b */"};
-const char* const kIncludeStarts[] = {"#include ", "  #  include ", "/* lead */ #include "};
+const char* const kEndifs[] = {"#endif",
+                               "#endif // note",
+                               "#endif /* note */",
+                               "#endif /* note\n   still note */",
+                               "#endif /* a \\\n b */",
+                               "#endif /* note\n   still */ int not_compiled = ;"};
+const char* const kIncludeStarts[] = {"#include ", "  #  include ", "/* lead */ #include ",
+                                      "#/* lead\n */include "};
 // Only comments may follow the name, also when a comment opened there closes on a later line.
 const char* const kIncludeEnds[] = {"", " // note", " /* note */", " /* it's \"open\"\n   still */",
                                     " /* a */ /* b\n */"};
 
-// A tree of valid C++ with one deliberate error; headers include only headers made after them,
-// and every file name (and every name a #line gives) is unique in it.
+// A tree of valid C++ with one deliberate error. Headers include headers made after them, and
+// may include again a header made before them, themselves too, when that one is guarded; an
+// unguarded one may include itself once more for a second pass. Headers in the root and in inc/
+// may share a name; every name a #line gives is unique. Each file ends its lines in LF, CR LF,
+// a lone CR or a mix.
 class Generator {
   public:
     explicit Generator(std::uint32_t seed) : random_(seed) { Make(); }
@@ -85,9 +99,11 @@ class Generator {
     void Emit(const std::string& text);
     void Block(std::size_t file, int depth);
     void Include(std::size_t file);
+    std::string Name_For(std::size_t includer, std::size_t target);
 
     std::mt19937 random_;
     Strings paths_;
+    std::vector<bool> twinned_;  // another header has the same name in the other folder
     std::vector<std::vector<std::size_t>> pending_;  // the files each file is still to include
     Strings lines_;
     std::vector<std::size_t> slots_;  // lines before which code may go
@@ -104,6 +120,8 @@ std::string Generator::Fill(const std::string& piece) {
             text += id;
         } else if (c == '%') {
             text += std::to_string(10 + Pick(990));
+        } else if (c == '~') {
+            text += '\0';
         } else if (c == '$') {
             text += One(kRawPrefixes);
         } else if (c == '?') {
@@ -149,30 +167,65 @@ void Generator::Block(std::size_t file, int depth) {
     slots_.push_back(lines_.size());
 }
 
+// A spelling of the include that finds `target` from `includer`: beside it, in the root (the
+// current directory, searched after the includer's folder), or in inc/ (the include path, where
+// alone an angle name looks); a name another header shares needs a spelling that passes it by.
+std::string Generator::Name_For(std::size_t includer, std::size_t target) {
+    const std::string& path = paths_[target];
+    const bool in_inc = path.compare(0, 4, "inc/") == 0;
+    const bool from_inc = paths_[includer].compare(0, 4, "inc/") == 0;
+    const std::string name = in_inc ? path.substr(4) : path;
+    if (!in_inc) {
+        if (!from_inc) return "\"" + name + "\"";
+        return twinned_[target] || Pick(2) == 0 ? "\"../" + name + "\"" : "\"" + name + "\"";
+    }
+    if (from_inc && Pick(2) == 0) return "\"" + name + "\"";
+    if (!from_inc && Pick(3) == 0) return "\"inc/" + name + "\"";
+    return !from_inc && twinned_[target] ? "<" + name + ">"
+           : Pick(2) == 0                ? "<" + name + ">"
+                                         : "\"" + name + "\"";
+}
+
 void Generator::Include(std::size_t file) {
     std::vector<std::size_t>& pending = pending_[file];
     const std::size_t which = Pick(pending.size());
-    const std::string path = paths_[pending[which]];
+    const std::size_t target = pending[which];
     pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(which));
-    // File names are unique: the bare name finds the file beside its includer, in the root (the
-    // current directory) or in inc/ (the include path, where alone an angle name looks).
-    const std::string name = path.substr(path.rfind('/') + 1);
-    const bool angle = path != name && Pick(2) == 0;
-    Emit(One(kIncludeStarts) + (angle ? "<" + name + ">" : "\"" + name + "\"") +
-         Fill(One(kIncludeEnds)));
+    Emit(One(kIncludeStarts) + Name_For(file, target) + Fill(One(kIncludeEnds)));
 }
 
 void Generator::Make() {
     // Each macro doubles the compilations, so most trees test fewer than three.
     macro_count_ = Pick(4);
     const std::size_t n_inputs = 1 + Pick(3), n_files = n_inputs + 1 + Pick(5);
+    twinned_.assign(n_files, false);
     for (std::size_t i = 0; i < n_files; ++i) {
-        paths_.push_back(i < n_inputs
-                             ? "gen_" + std::to_string(i) + ".cpp"
-                             : (Pick(2) == 0 ? "" : "inc/") + ("h_" + std::to_string(i) + ".h"));
-        if (i < n_inputs) inputs.push_back(paths_.back());
+        if (i < n_inputs) {
+            paths_.push_back("gen_" + std::to_string(i) + ".cpp");
+            inputs.push_back(paths_.back());
+            continue;
+        }
+        const bool in_inc = Pick(2) == 0;
+        std::string name = "h_" + std::to_string(i) + ".h";
+        // Now and then the name of a header in the other folder.
+        for (std::size_t j = n_inputs; j < i && Pick(4) == 0; ++j) {
+            const bool other_in_inc = paths_[j].compare(0, 4, "inc/") == 0;
+            if (other_in_inc == in_inc || twinned_[j]) continue;
+            name = other_in_inc ? paths_[j].substr(4) : paths_[j];
+            twinned_[i] = twinned_[j] = true;
+            break;
+        }
+        paths_.push_back((in_inc ? "inc/" : "") + name);
     }
-    // A DAG: every header has an includer made before it, and some have more.
+    // Some headers take effect once: by #pragma once (0; 3 for one that stands in a block and
+    // counts only there) or by an include guard (1).
+    std::vector<std::uint32_t> once(n_files, 2);
+    for (std::size_t i = n_inputs; i < n_files; ++i) {
+        once[i] = Pick(3);
+        if (once[i] == 0 && macro_count_ > 0 && Pick(3) == 0) once[i] = 3;
+    }
+    // Every header has an includer made before it, and some have more; a guarded header may be
+    // included again from one made after it, or from itself.
     pending_.resize(n_files);
     for (std::size_t i = n_inputs; i < n_files; ++i) pending_[Pick(i)].push_back(i);
     for (std::size_t i = 0; i + 1 < n_files; ++i) {
@@ -181,20 +234,32 @@ void Generator::Make() {
             pending_[i].push_back(first + Pick(n_files - first));
         }
     }
+    for (std::size_t i = n_inputs; i < n_files; ++i) {
+        const std::size_t back = n_inputs + Pick(i + 1 - n_inputs);
+        if (once[back] < 2 && Pick(3) == 0) pending_[i].push_back(back);
+    }
     std::vector<Strings> lines;
     std::vector<std::vector<std::size_t>> slots;
     for (std::size_t i = 0; i < n_files; ++i) {
-        // Some headers take effect once: by #pragma once or by an include guard.
-        const std::uint32_t once = i < n_inputs ? 2 : Pick(3);
         const std::string guard = "GUARD_" + std::to_string(i) + "_H";
-        if (once == 0) Emit("#pragma once");
-        if (once == 1) Emit("#ifndef " + guard + "\n#define " + guard);
+        // A pragma may hold more, or stand in a block, which makes it count only there.
+        if (once[i] == 0) Emit(Pick(2) == 0 ? "#pragma once" : "#pragma once x");
+        if (once[i] == 3) Emit(Fill("#ifdef ?\n#pragma once\n#endif"));
+        if (once[i] == 1) Emit("#ifndef " + guard + "\n#define " + guard);
         Block(i, 0);
         while (!pending_[i].empty()) {
             Include(i);
             slots_.push_back(lines_.size());
         }
-        if (once == 1) Emit("#endif");
+        if (once[i] == 1) Emit("#endif");
+        if (once[i] == 2 && i >= n_inputs && Pick(4) == 0) {
+            // The second-pass idiom: the header reads itself once more.
+            const std::string pass = "PASS_" + std::to_string(i);
+            Emit("#ifndef " + pass + "\n#define " + pass + "\n#include " + Name_For(i, i) +
+                 "\n#undef " + pass + "\n#endif");
+        }
+        // A splice at the end of a file reaches no further.
+        if (Pick(8) == 0) Emit(Fill("extern int v_@; \\"));
         lines.push_back(std::move(lines_));
         slots.push_back(std::move(slots_));
         lines_.clear();
@@ -203,9 +268,13 @@ void Generator::Make() {
     const std::size_t file = Pick(n_files);
     const std::size_t slot = slots[file][Pick(slots[file].size())];
     lines[file].insert(lines[file].begin() + static_cast<std::ptrdiff_t>(slot), "int err_here = ;");
+    static const char* const kLineEnds[] = {"\n", "\r\n", "\r"};
     for (std::size_t i = 0; i < n_files; ++i) {
+        const std::uint32_t ends = Pick(8);
         std::string text;
-        for (const std::string& line : lines[i]) text += line + "\n";
+        for (const std::string& line : lines[i]) {
+            text += line + kLineEnds[ends < 5 ? 0 : ends < 7 ? ends - 4 : Pick(3)];
+        }
         files.push_back({paths_[i], text});
     }
     for (int macro = 0; macro < 3; ++macro) {
@@ -220,10 +289,10 @@ bool Shell(const std::string& command) {
     return std::system(("LC_ALL=C " + command).c_str()) == 0;
 }
 
-// "name:line" of the first error in gcc's diagnostics, the file's folders and any '\' dropped;
-// "none" when there is none.
+// "file:line" of the first error in gcc's diagnostics, the file as gcc names it; "none" when
+// there is none.
 std::string First_Error(const std::string& diagnostics) {
-    static const std::regex place(R"(^(?:.*[/\\])?([^/\\]*?):(\d+):(?:\d+:)? (?:fatal )?error:)");
+    static const std::regex place(R"(^(.*?):(\d+):(?:\d+:)? (?:fatal )?error:)");
     std::istringstream lines(diagnostics);
     std::smatch match;
     for (std::string line; std::getline(lines, line);) {
@@ -250,7 +319,9 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
     const Generator tree(seed);
     const std::string trees_root = root_;
     root_ = (fs::path(trees_root) / ("tree-" + std::to_string(seed))).string();
+    // The joined texts are compiled alone, where no include they might still hold is found.
     fs::create_directories(fs::path(root_) / "inc");
+    fs::create_directories(fs::path(root_) / "alone");
     fs::current_path(root_);
     for (const auto& file : tree.files) Write(file.first, file.second);
     std::string wrapper;
@@ -269,7 +340,7 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
         std::vector<std::string> args = inputs;
         args.insert(args.end(), {"-I", "inc"});
         args.insert(args.end(), variants[v].begin(), variants[v].end());
-        args.insert(args.end(), {"-o", std::string("out_") + names[v] + ".cpp"});
+        args.insert(args.end(), {"-o", std::string("alone/out_") + names[v] + ".cpp"});
         for (const std::string& arg : args) arguments += arg + " ";
         arguments += "\n";
         const RunResult run = Run_Tool(args);
@@ -293,7 +364,7 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
         const std::string to = "_" + labels.back() + ".txt 2>&1 &\n";
         script += gcc + " -iquote . -I inc" + defines + " diag_wrapper.cpp >orig" + to;
         for (const char* name : names) {
-            script += gcc + defines + " out_" + name + ".cpp >" + name + to;
+            script += "(cd alone && " + gcc + defines + " out_" + name + ".cpp) >" + name + to;
         }
     }
     Write("compile.sh", script + "wait\n");

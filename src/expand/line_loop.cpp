@@ -387,8 +387,9 @@ Leave Take_Lines(RunState& state) {
 [[nodiscard]] bool Close_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     // A backslash-newline does not reach past the end of its file: what follows in the joined
-    // text (the includer's #line, the next file) must not be joined to the file's last line.
-    if (frame.scan.spliced) state.output.Put('\n');
+    // text (the includer's #line, the next file) must not be joined to the file's last line. The
+    // line that ends the splice ends as that line did, lest a CR and an LF make one line end.
+    if (frame.scan.spliced) state.output.Put(frame.file.Line_End());
     state.once.Close(frame);
     Check_Fixes_At_End(frame, state.diagnostics);
     if (frame.file.Failed()) {

@@ -172,7 +172,9 @@ void OnceLogic::Take_Line(IncludeFrame& frame, const Directive& directive,
             Define(directive.macro);
             break;
         case DirectiveKind::undef: {
-            // Met anywhere, taken or not: the macro is no longer surely defined.
+            // Met anywhere the compiler may go, on the way or beside it: the macro is no longer
+            // surely defined. Where it surely does not go, nothing is undefined.
+            if (In_Skipped_Branch()) break;
             const auto found = defined_.find(directive.macro);
             if (found != defined_.end()) defined_.erase(found);
             break;

@@ -31,7 +31,8 @@ struct OnceRecord {
 /// take effect once. It follows the conditional blocks open in every file on the stack and which
 /// of their branches are surely taken or surely skipped, and the macros surely defined: a
 /// #define on the way to the line being read, in a block that encloses it or outside every
-/// block, and no #undef of the macro met anywhere since. A -D cannot undefine such a macro, so
+/// block, and no #undef of the macro met since, anywhere but in a branch surely skipped. A -D
+/// cannot undefine such a macro, so
 /// what follows from it holds for every configuration; with -sg, a file's own include guard
 /// block counts as entered once its #define is passed, when no text before defined its macro
 /// (the one assumption of -sg). From that: a #pragma once or an include guard in force drops a

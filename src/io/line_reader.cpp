@@ -157,7 +157,9 @@ bool LineReader::Read_Line(std::string& line) {
                 // Like a stream read one character at a time: the end is seen only by a read
                 // that finds nothing more.
                 at_end_ = true;
-                line_end_ = '\n';
+                // A last line without a line end gets a line feed; the read that finds nothing
+                // leaves how the last line ended.
+                if (!line.empty()) line_end_ = '\n';
                 return true;
             }
             const char* start = buffer_.get() + begin_;

@@ -49,7 +49,7 @@ class LineReader {
 
     /// How the last line read ended, as it is written again: '\r' for a carriage return alone,
     /// '\n' for a line feed (with or without a carriage return before it) or the end of the
-    /// file.
+    /// file. At the end of the file, how the file's last line ended.
     char Line_End() const { return line_end_; }
 
     /// The bytes read from the file and not yet handed out as lines.

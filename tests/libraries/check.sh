@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Joins real libraries from the system's packages with -kui -sg and holds the result to the
 # compiler: the program built from the joined text prints what the one built from the original
-# files prints, and an error put into a library header is reported at the same file and line.
+# files prints, and an error put into a library header is reported at the same file and line,
+# the file named alike.
 #
 # usage: check.sh <tool> <c++ compiler> <work folder>
 # Skipped where a library is not installed, unless QUILLFOLD_REQUIRE_LIBRARIES is set.
@@ -11,7 +12,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 missing=()
 for need in /usr/include/nlohmann/json.hpp:nlohmann-json3-dev \
-    /usr/src/googletest/googletest/src/gtest-all.cc:googletest; do
+    /usr/src/googletest/googletest/src/gtest-all.cc:googletest \
+    /usr/include/fmt/format.h:libfmt-dev /usr/include/eigen3/Eigen/Dense:libeigen3-dev; do
     [ -f "${need%%:*}" ] || missing+=("${need#*:}")
 done
 if [ ${#missing[@]} -ne 0 ]; then
@@ -23,9 +25,9 @@ if [ ${#missing[@]} -ne 0 ]; then
     exit 0
 fi
 
-# "name:line" of the first error in a compiler's diagnostics.
+# "file:line" of the first error in a compiler's diagnostics, the file as the compiler names it.
 first_error() {
-    sed -n -E 's|^([^:]*/)?([^/:]+):([0-9]+):([0-9]+:)? (fatal )?error:.*|\2:\3|p' "$1" | head -n 1
+    sed -n -E 's|^([^:]+):([0-9]+):([0-9]+:)? (fatal )?error:.*|\1:\2|p' "$1" | head -n 1
 }
 
 # What a program prints, less the timings the test framework adds.
@@ -73,6 +75,9 @@ start json json.cpp "" nlohmann/detail/value_t.hpp '^#include <string> \/\/ stri
 start framework framework_test.cpp src/gtest-all.cc src/gtest-port.cc \
     '^#include "gtest\/internal\/gtest-port.h"$' /usr/src/googletest/googletest/src \
     /usr/src/googletest/googletest/include/gtest
+# Headers that include each other, and plugin headers that read themselves a second time.
+start fmt fmt.cpp "" fmt/format.h '^#include <cmath> .*' /usr/include/fmt
+start eigen eigen.cpp "" Eigen/src/Core/Matrix.h '^namespace Eigen {$' /usr/include/eigen3/Eigen
 failed=0
 for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
 cat "$work"/*.log
