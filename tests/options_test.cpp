@@ -37,8 +37,22 @@ TEST(OptionsTest, OutcomesAndValues) {
         {{"-i", "a", "-o", "b", "-mos", "99999999999999999999"},
          failure,
          error + "'-mos': '99999999999999999999' is not a size in bytes\n"},
-        // Values are taken verbatim, whatever they look like; the last output wins.
-        {{"-o", "-h", "-i", "--input", "-o", "y", "-nfln", "-lnff", "-mir", "-99999999999", "-mos",
+        {{"-i", "a", "-o", "b", "-mir", "abc"},
+         failure,
+         error + "'-mir': 'abc' is not a non-negative whole number\n"},
+        {{"-i", "a", "-o", "b", "-mir", "-5"},
+         failure,
+         error + "'-mir': '-5' is not a non-negative whole number\n"},
+        {{"-i", "a", "-o", "b", "-mir", ""},
+         failure,
+         error + "'-mir': '' is not a non-negative whole number\n"},
+        {{"-i", "a", "-o", "-", "--check"},
+         failure,
+         error + "'--check': the standard output holds nothing to compare with\n"},
+        {{"-i", "a", "--version", "-zzz"}, ParseOutcome::show_version, ""},
+        // Values are taken verbatim, whatever they look like; the last output wins; a count
+        // too large for the limit is no limit.
+        {{"-o", "-h", "-i", "--input", "-o", "y", "-nfln", "-lnff", "-mir", "99999999999", "-mos",
           "3M"},
          proceed,
          ""},
@@ -59,7 +73,7 @@ TEST(OptionsTest, OutcomesAndValues) {
         if (c.outcome != proceed) continue;
         EXPECT_EQ(std::string(o.output_path) + o.input_paths.at(0), "y--input");
         EXPECT_TRUE(o.fixup_line_numbers && o.line_fixup_with_filename);
-        EXPECT_EQ(o.max_include_recurse, INT32_MIN);
+        EXPECT_EQ(o.max_include_recurse, INT32_MAX);
         EXPECT_EQ(o.max_output_size, 3u << 20);
     }
 }

@@ -43,8 +43,8 @@ struct GuardTable {
 };
 
 /// The key that tells files apart in `table`: `path` made absolute, with '/' for every
-/// separator, in lower case where file names ignore case. False when it cannot be made absolute;
-/// the caller prints the error.
+/// separator, in lower case where file names ignore case; standard input's is its name. False
+/// when it cannot be made absolute; the caller prints the error.
 [[nodiscard]] bool Guard_Key(const char* path, std::string& key);
 
 /// A macro name of the run's own for the file with guard `key`: `tag`, the file's name and the

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expand/frame_file.h"
 #include "expand/path_map.h"
 #include "expand/run_state.h"
 #include "scan/directive.h"
@@ -65,15 +66,7 @@ bool Dropped_By_Compiler(const RunState& state, const IncludeFrame& frame) {
 Opened Open_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     const std::size_t depth = state.stack.size();
-    if (!frame.file.Open(frame.path, &state.idle_files)) {
-        state.diagnostics.Error("failed to open '%s'", frame.path);
-        return Opened::failed;
-    }
-    // Reading the file being written would chase its own growth.
-    if (Same_File(frame.file.Identity(), state.output_identity)) {
-        state.diagnostics.Error("failed to open '%s': it is the output file", frame.path);
-        return Opened::failed;
-    }
+    if (!Open_Frame_File(state, frame)) return Opened::failed;
     frame.line_counter = 1;
     const bool first_input = state.input_index == 0 && depth == 1;
     // A byte order mark is only valid at the very start of the joined text, so only the first
@@ -355,7 +348,7 @@ Leave Take_Lines(RunState& state) {
             }
             if (frame.file.At_End()) return Leave::end_of_file;
             if (!frame.file.Read_Line(text, state.line)) {
-                state.diagnostics.Error("failed to read '%s'", frame.path);
+                Report_Read_Failure(state, frame);
                 return Leave::failed;
             }
             // The empty piece after the last line feed is not a line.

@@ -29,12 +29,15 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
         drained_ = other.drained_;
         at_end_ = other.at_end_;
         failed_ = other.failed_;
+        owned_ = other.owned_;
+        too_long_ = other.too_long_;
+        max_line_ = other.max_line_;
     }
     return *this;
 }
 
 void LineReader::Close() {
-    if (file_ != nullptr) {
+    if (file_ != nullptr && owned_) {
         if (idle_ != nullptr && !failed_) {
             idle_->Give_Back(path_, file_, identity_);
         } else {
@@ -67,7 +70,8 @@ void LineReader::Adopt(FILE* file, const FileIdentity& identity) {
     file_ = file;
     identity_ = identity;
     begin_ = end_ = 0;
-    drained_ = at_end_ = failed_ = false;
+    drained_ = at_end_ = failed_ = too_long_ = false;
+    owned_ = true;
 }
 
 bool LineReader::Fill() {
@@ -135,6 +139,11 @@ bool LineReader::Read_Line(std::string& line) {
             const std::size_t available = end_ - begin_;
             const void* feed = std::memchr(start, '\n', available);
             if (feed == nullptr) {
+                // Checked only here, where the line grows beyond a buffer.
+                if (available > max_line_ - line.size()) {
+                    too_long_ = true;
+                    return false;
+                }
                 line.append(start, available);
                 begin_ = end_;
                 continue;
