@@ -1,5 +1,5 @@
 // The command line: one row for each kind of argument list. What the switches do is for the
-// case files.
+// case files, but for the text of the dependency file, whose lines depend on the paths' lengths.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/dependency_rule.h"
 
 namespace {
 
@@ -76,6 +77,30 @@ TEST(OptionsTest, OutcomesAndValues) {
         EXPECT_EQ(o.max_include_recurse, INT32_MAX);
         EXPECT_EQ(o.max_output_size, 3u << 20);
     }
+}
+
+TEST(OptionsTest, DependencyRuleAsCompilersWriteIt) {
+    // What gcc -MD -MP writes for these names (its one main file is an input here).
+    std::vector<ReadFiles::Entry> files{{"m ain.c", true}};
+    for (const char* name :
+         {"/usr/include/stdc-predef.h", "a b.h", "x$y.h", "h#1.h", "back\\slash.h", "tr\\ sp.h",
+          "tab\tt.h", "d ir/long_name_number_one_for_wrapping_purposes.h", "colon:c.h",
+          "pct%p.h"}) {
+        files.push_back({name, false});
+    }
+    std::string rule;
+    Make_Dependency_Rule({}, "o ut$.o", files, true, rule);
+    EXPECT_EQ(rule,
+              "o\\ ut$$.o: m\\ ain.c /usr/include/stdc-predef.h a\\ b.h x$$y.h h\\#1.h \\\n"
+              " back\\slash.h tr\\\\\\ sp.h tab\\\tt.h \\\n"
+              " d\\ ir/long_name_number_one_for_wrapping_purposes.h colon:c.h pct%p.h\n"
+              "/usr/include/stdc-predef.h:\na\\ b.h:\nx$$y.h:\nh\\#1.h:\nback\\slash.h:\n"
+              "tr\\\\\\ sp.h:\ntab\\\tt.h:\n"
+              "d\\ ir/long_name_number_one_for_wrapping_purposes.h:\ncolon:c.h:\npct%p.h:\n");
+    // Targets as given; the first name goes on a line of its own past the columns.
+    const std::string target(80, 't');
+    Make_Dependency_Rule({target.c_str(), "$x"}, "out", {{"a.c", true}}, true, rule);
+    EXPECT_EQ(rule, target + " \\\n $x: a.c\n");
 }
 
 }  // namespace
