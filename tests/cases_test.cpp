@@ -6,9 +6,10 @@
 //   args: -i a.cl -o out.txt    split at spaces; "status: -1" (default 0) and "platform: posix"
 //                               (windows, posix or linux; default: everywhere) may follow
 //   --- sub/a.cl                a file of the tree: the lines up to the next header
-//   === output                  out.txt (with CR LF line ends on Windows); "=== stderr" (always
-//                               compared) and "=== stdout" (compared when given) likewise;
-//                               "=== stdin" is what the run reads on standard input
+//   === output                  out.txt (with CR LF line ends on Windows, where a tree's out.txt
+//                               is written so too); "=== stderr" (always compared) and
+//                               "=== stdout" (compared when given) likewise; "=== stdin" is
+//                               what the run reads on standard input
 //   +++ name of a variant       another run over the same tree, with its own keys, files and
 //                               sections where it gives them; a case with variants runs only them
 //
@@ -235,7 +236,10 @@ class CaseTest : public TreeTest {
     void Check() {
         std::set<fs::path> expected_files;
         for (const auto& file : case_.files) {
-            Write(file.first, Expand(file.second));
+            // A given output holds what the tool would have written.
+            std::string bytes = Expand(file.second);
+            if (kWindows && file.first == "out.txt") Replace_All(bytes, "\n", "\r\n");
+            Write(file.first, bytes);
             expected_files.insert((fs::path(root_) / file.first).lexically_normal());
         }
         // An output that was there is a day old, so that rewriting it would show.

@@ -35,8 +35,8 @@ const char* Input_Named_As_Output(const Options& options, const FileIdentity& ou
     return nullptr;
 }
 
-// The streams of one run and what it writes them through; null streams where it writes none.
-struct Sinks {
+// The console streams of one run, and what removes its temporaries on an interrupt.
+struct Streams {
     FILE* in;
     FILE* out;
     SignalCleanup& cleanup;
@@ -67,7 +67,7 @@ struct Sinks {
 // existing output to compare with (null when there is none). Every object here is destroyed
 // before an out-of-memory error is reported.
 int Join_Inputs(Options& options, OutputFile* file, FILE* stream, const FileIdentity& identity,
-                const Sinks& sinks, Diagnostics& diagnostics) {
+                const Streams& streams, Diagnostics& diagnostics) {
     const OutputMode mode = file == nullptr    ? OutputMode::compare
                             : file->Borrowed() ? OutputMode::borrow
                                                : OutputMode::own;
@@ -75,7 +75,7 @@ int Join_Inputs(Options& options, OutputFile* file, FILE* stream, const FileIden
     output.Set_Limit(options.max_output_size, diagnostics, options.output_path);
     RunState state(options, output, diagnostics);
     state.output_identity = identity;
-    state.standard_input = sinks.in;
+    state.standard_input = streams.in;
     // Listing each include folder once gives what asking for each candidate gives; the
     // environment can turn the listings off to show it.
     const char* probe_only = std::getenv("QUILLFOLD_PROBE_INCLUDES");
@@ -106,7 +106,7 @@ int Join_Inputs(Options& options, OutputFile* file, FILE* stream, const FileIden
         return 1;
     }
     // The dependency file is replaced last, so that it never speaks for a run that failed.
-    OutputFile dependencies(sinks.cleanup);
+    OutputFile dependencies(streams.cleanup);
     if (options.dependency_file != nullptr && !Write_Dependency_File(state, dependencies)) {
         return -1;
     }
@@ -121,27 +121,27 @@ int Join_Inputs(Options& options, OutputFile* file, FILE* stream, const FileIden
     return 0;
 }
 
-int Open_And_Join(Options& options, const Sinks& sinks, Diagnostics& diagnostics) {
+int Open_And_Join(Options& options, const Streams& streams, Diagnostics& diagnostics) {
     const bool to_out = Is_Standard_Stream(options.output_path);
     // The output is replaced only at the end, but a run that read it could never be current,
     // and naming an input as the output is a mistake all the same.
     const FileIdentity identity =
-        to_out ? Get_File_Identity(sinks.out) : Get_File_Identity(options.output_path);
-    if (const char* input = Input_Named_As_Output(options, identity, sinks.in)) {
+        to_out ? Get_File_Identity(streams.out) : Get_File_Identity(options.output_path);
+    if (const char* input = Input_Named_As_Output(options, identity, streams.in)) {
         diagnostics.Error("'%s' is both an input and the output", input);
         return -1;
     }
     if (options.check) {
         return Join_Inputs(options, nullptr, Open_For_Comparing(options.output_path), identity,
-                           sinks, diagnostics);
+                           streams, diagnostics);
     }
-    OutputFile file(sinks.cleanup);
-    FILE* stream = file.Open(options.output_path, sinks.out);
+    OutputFile file(streams.cleanup);
+    FILE* stream = file.Open(options.output_path, streams.out);
     if (stream == nullptr) {
         diagnostics.Error("failed to open '%s' for writing", options.output_path);
         return -1;
     }
-    return Join_Inputs(options, &file, stream, identity, sinks, diagnostics);
+    return Join_Inputs(options, &file, stream, identity, streams, diagnostics);
 }
 
 }  // namespace
@@ -170,7 +170,7 @@ int Run(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err) {
                                 Is_Standard_Stream(options.output_path) ? err : out);
         Print_Banner(diagnostics);
         SignalCleanup cleanup;
-        return Open_And_Join(options, Sinks{in, out, cleanup}, diagnostics);
+        return Open_And_Join(options, Streams{in, out, cleanup}, diagnostics);
     } catch (const std::bad_alloc&) {
         diagnostics.Error("not enough memory");
         return -1;

@@ -22,12 +22,14 @@ FILE* OutputFile::Open(const char* path, FILE* standard_output) {
         return standard_output;
     }
     if (Output_Kind(path, target_) == OutputKind::streamed) return Open_Text_For_Writing(path);
+    cleanup_.Hold();
     FILE* file = Create_Replacement(target_, temporary_);
     if (file == nullptr) {
         temporary_.clear();
-        return nullptr;
+    } else {
+        cleanup_.Add(temporary_.c_str());
     }
-    cleanup_.Add(temporary_.c_str());
+    cleanup_.Release();
     return file;
 }
 

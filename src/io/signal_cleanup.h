@@ -16,4 +16,8 @@ class SignalCleanup {
     void Add(const char* path);
     /// No longer removes `path`.
     void Drop(const char* path);
+    /// Holds interrupts back until `Release`, so that a file made and handed to `Add` in
+    /// between is never left behind by one that came in the middle.
+    void Hold();
+    void Release();
 };

@@ -12,6 +12,7 @@ namespace {
 std::atomic<const char*> g_paths[2];
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction g_previous[3];
+sigset_t g_held;
 
 void Remove_And_Resend(int signal_number) {
     for (std::atomic<const char*>& slot : g_paths) {
@@ -53,4 +54,15 @@ void SignalCleanup::Drop(const char* path) {
         const char* expected = path;
         slot.compare_exchange_strong(expected, nullptr);
     }
+}
+
+void SignalCleanup::Hold() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal_number : kSignals) sigaddset(&signals, signal_number);
+    sigprocmask(SIG_BLOCK, &signals, &g_held);
+}
+
+void SignalCleanup::Release() {
+    sigprocmask(SIG_SETMASK, &g_held, nullptr);
 }
