@@ -8,8 +8,8 @@
 # passed to the tool as they are, e.g. OPTIONS -lnff -io.
 #
 # The build re-runs the join when any file the tool read changes, included files at any depth
-# too: every run writes a dependency file from the tool's verbose report. A failing run fails the
-# build with the tool's message and leaves neither a dependency file nor an output behind.
+# too: every run has the tool write a dependency file (-MF). A failing run fails the build with
+# the tool's message and leaves neither a dependency file nor an output behind.
 #
 # EMBED also writes a C/C++ header holding the joined text, byte for byte:
 #   <identifier>_pieces[]       the text as string literals of at most 4000 bytes each
@@ -54,9 +54,10 @@ function(quillfold_join)
     message(FATAL_ERROR "quillfold_join: INPUTS needs at least one file")
   endif()
   foreach(option IN LISTS arg_OPTIONS)
-    if(option MATCHES "^(-i|--input|-o|--output|-h|--help)$")
+    if(option MATCHES "^(-i|--input|-o|--output|-h|--help|--version|--check)$" OR
+       option MATCHES "^(-MF|--dependency-file|-MT|--dependency-target)$")
       message(FATAL_ERROR "quillfold_join: '${option}' does not belong in OPTIONS; "
-                          "the inputs and the output have their own keywords")
+                          "the inputs, the output and the dependency file are the function's")
     endif()
   endforeach()
   if(DEFINED arg_TARGET OR "TARGET" IN_LIST arg_KEYWORDS_MISSING_VALUES)

@@ -6,13 +6,12 @@
 #         [-DQUILLFOLD_EMBED_HEADER=<file> -DQUILLFOLD_EMBED_IDENTIFIER=<name>]
 #         -P quillfold_run.cmake
 #
-# Runs the tool with --verbose in the working directory. Its report names every file it read: the
-# loading lines the inputs (as typed, so relative to the working directory), the recursing and
-# skipping lines every include (resolved, so absolute). From them the dependency file is written
-# in make syntax; with EMBED the header holding the joined text is written first. The tool's own
-# messages on standard error pass straight through. When anything fails, the dependency file,
-# the output and the header are removed, so that neither a stale dependency file nor a partial
-# output passes for a successful run.
+# Runs the tool in the working directory, which writes the dependency file itself (-MF, with the
+# rule's target given by -MT). It names the inputs as they were typed, so those given relative
+# to the working directory are made absolute in it: the build tool reads it from elsewhere.
+# With EMBED the header holding the joined text is written too. The tool's own messages pass
+# straight through. When anything fails, the dependency file, the output and the header are
+# removed, so that neither a stale dependency file nor an old output passes for a successful run.
 
 cmake_minimum_required(VERSION 3.20)
 
@@ -34,21 +33,7 @@ function(fail message)
   message(FATAL_ERROR "${message}")
 endfunction()
 
-# Until this run has succeeded, no dependency file may speak for it.
-file(REMOVE "${QUILLFOLD_DEPFILE}" "${depfile_temporary}")
-
-execute_process(
-  COMMAND "${QUILLFOLD_TOOL}" --verbose ${QUILLFOLD_ARGUMENTS}
-  WORKING_DIRECTORY "${QUILLFOLD_WORKING_DIRECTORY}"
-  OUTPUT_VARIABLE report
-  RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  fail("quillfold failed (exit status ${status}) while joining ${QUILLFOLD_OUTPUT}")
-endif()
-
-# --- dependencies -------------------------------------------------------------------------------
-
-# A path as it goes into a make-style rule.
+# A path as the tool writes it into a make rule.
 function(escape_for_depfile path result)
   string(REPLACE "$" "$$" path "${path}")
   string(REPLACE "#" "\\#" path "${path}")
@@ -56,41 +41,37 @@ function(escape_for_depfile path result)
   set(${result} "${path}" PARENT_SCOPE)
 endfunction()
 
-escape_for_depfile("${QUILLFOLD_DEPFILE_TARGET}" rule)
-string(APPEND rule ":")
-string(REPLACE "\r" "" report "${report}")
-# Walked line by line with string(FIND): a list would split paths at ";" and bracket them at "[".
-while(NOT report STREQUAL "")
-  string(FIND "${report}" "\n" end)
-  if(end EQUAL -1)
-    set(line "${report}")
-    set(report "")
-  else()
-    string(SUBSTRING "${report}" 0 ${end} line)
-    math(EXPR end "${end} + 1")
-    string(SUBSTRING "${report}" ${end} -1 report)
+# Until this run has succeeded, no dependency file may speak for it.
+file(REMOVE "${QUILLFOLD_DEPFILE}" "${depfile_temporary}")
+
+escape_for_depfile("${QUILLFOLD_DEPFILE_TARGET}" target)
+execute_process(
+  COMMAND "${QUILLFOLD_TOOL}" ${QUILLFOLD_ARGUMENTS} -MF "${depfile_temporary}" -MT "${target}"
+  WORKING_DIRECTORY "${QUILLFOLD_WORKING_DIRECTORY}"
+  RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  fail("quillfold failed (exit status ${status}) while joining ${QUILLFOLD_OUTPUT}")
+endif()
+
+# --- dependencies -------------------------------------------------------------------------------
+
+# Every include is named by an absolute path already; only a relative input needs its folder.
+# A name in the rule stands between a blank (unescaped) and a blank or the line's end.
+file(READ "${depfile_temporary}" rule)
+set(taken_as_input FALSE)
+foreach(argument IN LISTS QUILLFOLD_ARGUMENTS)
+  if(taken_as_input AND NOT IS_ABSOLUTE "${argument}")
+    escape_for_depfile("${argument}" relative)
+    escape_for_depfile("${QUILLFOLD_WORKING_DIRECTORY}/${argument}" absolute)
+    string(REPLACE "\\" "\\\\" absolute "${absolute}")
+    string(REGEX REPLACE "([][+.*?^$()|\\])" "\\\\\\1" pattern "${relative}")
+    string(REGEX REPLACE "([^\\]) ${pattern}( |\n)" "\\1 ${absolute}\\2" rule "${rule}")
   endif()
-  if(line MATCHES "^loading '(.*)' \\.\\.\\.$")
-    set(read "${CMAKE_MATCH_1}")
-  elseif(line MATCHES "^ +(recursing to|skipping) '.*' \\(resolved as '(.*)'\\)$")
-    set(read "${CMAKE_MATCH_2}")
-  elseif(line STREQUAL "" OR line MATCHES "^Quillfold [0-9.]+ \\(built .*\\)$")
-    continue()
-  else()
-    fail("quillfold_run.cmake: unexpected line in the tool's report: '${line}'")
+  set(taken_as_input FALSE)
+  if(argument MATCHES "^(-i|--input)$")
+    set(taken_as_input TRUE)
   endif()
-  if(CMAKE_HOST_WIN32)
-    string(REPLACE "\\" "/" read "${read}")
-  endif()
-  if(NOT IS_ABSOLUTE "${read}")
-    set(read "${QUILLFOLD_WORKING_DIRECTORY}/${read}")
-  endif()
-  escape_for_depfile("${read}" read)
-  if(NOT DEFINED "listed ${read}")
-    set("listed ${read}" TRUE)
-    string(APPEND rule " \\\n  ${read}")
-  endif()
-endwhile()
+endforeach()
 
 # --- embedded text ------------------------------------------------------------------------------
 
@@ -220,5 +201,5 @@ if(DEFINED QUILLFOLD_EMBED_HEADER)
 endif()
 
 # Last of all, so that a dependency file is there only after a run that succeeded.
-file(WRITE "${depfile_temporary}" "${rule}\n")
+file(WRITE "${depfile_temporary}" "${rule}")
 file(RENAME "${depfile_temporary}" "${QUILLFOLD_DEPFILE}")

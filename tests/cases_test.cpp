@@ -6,21 +6,26 @@
 //   args: -i a.cl -o out.txt    split at spaces; "status: -1" (default 0) and "platform: posix"
 //                               (windows, posix or linux; default: everywhere) may follow
 //   --- sub/a.cl                a file of the tree: the lines up to the next header
-//   === output                  out.txt (with CR LF line ends on Windows); "=== stderr" (always
-//                               compared) and "=== stdout" (compared when given) likewise
+//   === output                  out.txt (with CR LF line ends on Windows, where a tree's out.txt
+//                               is written so too); "=== stderr" (always compared) and
+//                               "=== stdout" (compared when given) likewise; "=== stdin" is
+//                               what the run reads on standard input
 //   +++ name of a variant       another run over the same tree, with its own keys, files and
 //                               sections where it gives them; a case with variants runs only them
 //
 // A section line ends with a line feed; " [no-eol]" on its header drops the last one and
 // " [escaped]" decodes \\, \r and \xNN. A blank line before "###" or "+++" belongs to no
-// section. Everywhere, file names included, "{root}" is the tree's root, "{slashed root}" the same
-// with '/', "{/}" the native separator, "{lf}" a line feed, "{date}" the build date, and
-// "{hash <path>}" the include-once key of a path.
+// section. A run that fails must leave a given out.txt with its time, and no run may leave a
+// file that is neither the tree's nor one it was asked to write. Everywhere, file names included,
+// "{root}" is the tree's root, "{slashed root}" the same with '/', "{/}" the native separator,
+// "{lf}" a line feed, "{date}" the build date, and "{hash <path>}" the include-once key of a
+// path.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,7 +44,7 @@ struct TreeCase {
     std::string name;
     std::vector<std::pair<std::string, std::string>> files;  // path, bytes
     std::vector<std::string> args;
-    std::string output, err, out;  // out.txt, standard error, standard output
+    std::string output, err, out, in;  // out.txt, standard error, standard output and input
     int status = 0;
     std::string platform;
     int line = 0;
@@ -154,8 +159,11 @@ std::vector<TreeCase> Read_Case_File(const std::string& path) {
             c.files.push_back({name, ""});
             section.text = &c.files.back().second;
         } else if (Starts_With(line, "=== ") &&
-                   (name == "output" || name == "stderr" || name == "stdout")) {
-            section.text = name == "output" ? &c.output : name == "stderr" ? &c.err : &c.out;
+                   (name == "output" || name == "stderr" || name == "stdout" || name == "stdin")) {
+            section.text = name == "output"   ? &c.output
+                           : name == "stderr" ? &c.err
+                           : name == "stdout" ? &c.out
+                                              : &c.in;
             section.text->clear();
         } else {
             return unreadable(where + ": cannot read '" + line + "'");
@@ -228,10 +236,40 @@ class CaseTest : public TreeTest {
     }
 
     void Check() {
-        for (const auto& file : case_.files) Write(Expand(file.first), Expand(file.second));
+        std::set<fs::path> expected_files;
+        for (const auto& file : case_.files) {
+            // A given output holds what the tool would have written.
+            std::string bytes = Expand(file.second);
+            const std::string name = Expand(file.first);
+            if (kWindows && name == "out.txt") Replace_All(bytes, "\n", "\r\n");
+            Write(name, bytes);
+            expected_files.insert((fs::path(root_) / name).lexically_normal());
+        }
+        // An output that was there is a day old, so that rewriting it would show.
+        const fs::path old_output = fs::path(root_) / "out.txt";
+        std::error_code missing;
+        fs::file_time_type old_time = fs::last_write_time(old_output, missing);
+        if (!missing) {
+            old_time -= std::chrono::hours(24);
+            fs::last_write_time(old_output, old_time);
+        }
         std::vector<std::string> args;
         for (const std::string& arg : case_.args) args.push_back(Expand(arg));
-        const RunResult result = Run_Tool(args);
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (args[i - 1] == "-o" || args[i - 1] == "-MF") {
+                expected_files.insert((fs::path(root_) / args[i]).lexically_normal());
+            }
+        }
+        const RunResult result = Run_Tool(args, Expand(case_.in));
+        if (!missing && result.status != 0) {
+            EXPECT_TRUE(fs::last_write_time(old_output) == old_time) << "out.txt was rewritten";
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+            if (entry.is_regular_file()) {
+                EXPECT_EQ(expected_files.count(entry.path().lexically_normal()), 1u)
+                    << entry.path() << " was left";
+            }
+        }
         std::string output = Expand(case_.output);
         if (kWindows) Replace_All(output, "\n", "\r\n");
         EXPECT_EQ(result.status, case_.status);

@@ -1,5 +1,5 @@
 // The line reader's and the output buffer's edges, which end-to-end cases reach only by chance,
-// and a run under a low open-file limit.
+// a run under a low open-file limit, and the program itself stopped by a signal.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,13 @@
 #include "test_tree.h"
 
 #if !defined(_WIN32)
+#include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 #endif
 
 namespace {
@@ -91,6 +97,41 @@ TEST_F(IoTest, OpenFilesUnderALowLimit) {
     setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(Read("out.txt") == joined);
+#endif
+}
+
+TEST_F(IoTest, AStoppedRunLeavesTheOutputAsItWas) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "FIFOs and SIGTERM are POSIX ones";
+#else
+    Write("a.cl", "a\n#include \"fifo\"\n");
+    Write("out.txt", "old\n");
+    ASSERT_EQ(mkfifo("fifo", 0600), 0);
+    struct stat before {};
+    ASSERT_EQ(stat("out.txt", &before), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGTERM, SIG_DFL);
+        execl(QUILLFOLD_TOOL, QUILLFOLD_TOOL, "-i", "a.cl", "-o", "out.txt", nullptr);
+        _exit(127);
+    }
+    const auto entries = [this] {
+        const std::filesystem::directory_iterator listing(root_);
+        return static_cast<std::size_t>(std::distance(begin(listing), end(listing)));
+    };
+    // Once the run has made its temporary it waits on the FIFO, which no one writes.
+    for (int i = 0; i < 1000 && entries() < 4; ++i) usleep(10000);
+    EXPECT_EQ(entries(), 4u);
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    struct stat after {};
+    ASSERT_EQ(stat("out.txt", &after), 0);
+    EXPECT_EQ(Read("out.txt"), "old\n");
+    EXPECT_TRUE(after.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+                after.st_mtim.tv_nsec == before.st_mtim.tv_nsec);
+    EXPECT_EQ(entries(), 3u);
 #endif
 }
 

@@ -62,15 +62,19 @@ std::string TreeTest::Read(const std::string& relative) const {
     return bytes.str();
 }
 
-RunResult TreeTest::Run_Tool(const std::vector<std::string>& args) const {
+RunResult TreeTest::Run_Tool(const std::vector<std::string>& args, const std::string& input) const {
     std::vector<const char*> argv{"quillfold"};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
+    FILE* in = std::tmpfile();
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
-    if (out == nullptr || err == nullptr) std::abort();
+    if (in == nullptr || out == nullptr || err == nullptr) std::abort();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);
     RunResult result;
-    result.status = ::Run(static_cast<int>(argv.size() - 1), argv.data(), out, err);
+    result.status = ::Run(static_cast<int>(argv.size() - 1), argv.data(), in, out, err);
+    std::fclose(in);
     result.out = Read_Stream(out);
     result.err = Read_Stream(err);
     return result;

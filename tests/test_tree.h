@@ -14,7 +14,7 @@ constexpr bool kWindows = false;
 /// What one in-process run of the tool gave.
 struct RunResult {
     int status = 0;
-    std::string out;  ///< standard output (verbose messages)
+    std::string out;  ///< standard output
     std::string err;  ///< standard error
 };
 
@@ -29,8 +29,9 @@ class TreeTest : public ::testing::Test {
     void Write(const std::string& relative, const std::string& bytes);
     /// The bytes of `relative` under the root; empty when it cannot be read.
     std::string Read(const std::string& relative) const;
-    /// Runs the tool in-process with `args` (the program name is added in front).
-    RunResult Run_Tool(const std::vector<std::string>& args) const;
+    /// Runs the tool in-process with `args` (the program name is added in front), `input` on
+    /// its standard input.
+    RunResult Run_Tool(const std::vector<std::string>& args, const std::string& input = "") const;
 
     std::string root_;
 

@@ -10,6 +10,7 @@ const char kUsageText[] =
     "\n"
     "where the [options] are:\n"
     "--help|-h                               - displays this help\n"
+    "--version                               - displays the version\n"
     "--fixup-line-numbers|-fln               - adds #line directives to fix line numbers in\n"
     "                                          compiler error outputs (enabled by default)\n"
     "--no-fixup-line-numbers|-nfln           - disables the above\n"
@@ -50,10 +51,13 @@ const char kUsageText[] =
     "                                          of a branch that is surely skipped (disabled by\n"
     "                                          default)\n"
     "--no-skip-guarded|-nsg                  - disables the above\n"
-    "--output|-o                             - specifies the output file name\n"
+    "--output|-o                             - specifies the output file name (- for the standard\n"
+    "                                          output); a file is replaced only when the run\n"
+    "                                          succeeds, and is otherwise left as it was\n"
     "--input|-i                              - specifies the input file name (may occur multiple\n"
     "                                          times, the relative order of the files is "
-    "preserved)\n"
+    "preserved;\n"
+    "                                          - for the standard input)\n"
     "--include-path|-ip|-I                   - adds a directory to the include path (may occur\n"
     "                                          multiple times; by default only the current\n"
     "                                          directory is searched)\n"
@@ -69,12 +73,29 @@ const char kUsageText[] =
     "--max-output-size|-mos                  - ends the run with an error where the output would\n"
     "                                          grow beyond this many bytes (a K, M or G suffix\n"
     "                                          multiplies by 1024 each; no limit by default)\n"
-    "--verbose|-v                            - enables verbose (disabled by default)\n";
+    "--dependency-file|-MF                   - also writes a make rule to this file that names\n"
+    "                                          every file the run read, as compilers do\n"
+    "                                          (only when the run succeeds)\n"
+    "--dependency-target|-MT                 - the target of that rule instead of the output\n"
+    "                                          (may occur multiple times)\n"
+    "--phony-dependencies|-MP                - adds an empty rule for each included file to the\n"
+    "                                          dependency file, so that a removed header does\n"
+    "                                          not break the build\n"
+    "--check                                 - writes nothing: exits with 0 when the output\n"
+    "                                          holds exactly what the run would write, else\n"
+    "                                          with 1 after saying it is out of date\n"
+    "--verbose|-v                            - enables verbose (disabled by default; with -o -\n"
+    "                                          the messages go to the standard error)\n";
 
 namespace {
 
 enum class Switch {
     help,
+    version,
+    check,
+    phony_dependencies,
+    dependency_file,
+    dependency_target,
     fixup,
     verbose,
     no_fixup,
@@ -107,6 +128,10 @@ struct Form {
 constexpr Form kFlagForms[] = {
     {"--help", Switch::help},
     {"-h", Switch::help},
+    {"--version", Switch::version},
+    {"--check", Switch::check},
+    {"--phony-dependencies", Switch::phony_dependencies},
+    {"-MP", Switch::phony_dependencies},
     {"--fixup-line-numbers", Switch::fixup},
     {"-fln", Switch::fixup},
     {"--verbose", Switch::verbose},
@@ -153,6 +178,10 @@ constexpr Form kValueForms[] = {
     {"-ppm", Switch::prefix_map},
     {"--max-output-size", Switch::max_output},
     {"-mos", Switch::max_output},
+    {"--dependency-file", Switch::dependency_file},
+    {"-MF", Switch::dependency_file},
+    {"--dependency-target", Switch::dependency_target},
+    {"-MT", Switch::dependency_target},
 };
 
 template <std::size_t N>
@@ -209,6 +238,12 @@ void Apply_Flag(Switch option, Options& options) {
         case Switch::skip_guarded:
             options.skip_guarded = true;
             break;
+        case Switch::check:
+            options.check = true;
+            break;
+        case Switch::phony_dependencies:
+            options.phony_dependencies = true;
+            break;
         case Switch::no_skip_guarded:
             options.skip_guarded = false;
             break;
@@ -217,13 +252,17 @@ void Apply_Flag(Switch option, Options& options) {
     }
 }
 
-// Converts as atol does where long has 32 bits: leading whitespace, a sign, digits, and anything
-// after them ignored; out-of-range values clamp, so every platform reads the same number.
-std::int32_t To_Int32(const char* text) {
-    const long long value = std::strtoll(text, nullptr, 10);
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(value);
+// A count: decimal digits alone. One beyond what the type holds clamps to its largest, which
+// no include stack reaches anyway. False on anything else.
+bool To_Count(const char* text, std::int32_t& count) {
+    if (*text == '\0') return false;
+    std::int64_t value = 0;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        if (value <= INT32_MAX) value = value * 10 + (*c - '0');
+    }
+    count = value > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(value);
+    return true;
 }
 
 // A number of bytes: decimal digits, then optionally K, M or G, each a factor of 1024. False on
@@ -276,7 +315,17 @@ bool Apply_Value(Switch option, const char* argument, const char* value, Options
             options.include_paths.push_back(value);
             break;
         case Switch::max_recurse:
-            options.max_include_recurse = To_Int32(value);
+            if (!To_Count(value, options.max_include_recurse)) {
+                diagnostics.Error("argument '%s': '%s' is not a non-negative whole number",
+                                  argument, value);
+                return false;
+            }
+            break;
+        case Switch::dependency_file:
+            options.dependency_file = value;
+            break;
+        case Switch::dependency_target:
+            options.dependency_targets.push_back(value);
             break;
         default:
             break;
@@ -299,6 +348,7 @@ ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options,
                 diagnostics.Print_Raw(kUsageText);
                 return ParseOutcome::stop_success;
             }
+            if (flag->option == Switch::version) return ParseOutcome::show_version;
             Apply_Flag(flag->option, options);
             continue;
         }
@@ -320,6 +370,10 @@ ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options,
     }
     if (options.output_path == nullptr || options.input_paths.empty()) {
         diagnostics.Print_Raw(kUsageText);
+        return ParseOutcome::stop_failure;
+    }
+    if (options.check && std::strcmp(options.output_path, "-") == 0) {
+        diagnostics.Error("argument '--check': the standard output holds nothing to compare with");
         return ParseOutcome::stop_failure;
     }
     return ParseOutcome::proceed;

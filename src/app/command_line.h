@@ -6,6 +6,7 @@
 enum class ParseOutcome {
     proceed,       ///< the options are filled; run
     stop_success,  ///< help was printed; exit with 0
+    show_version,  ///< --version was given; the caller prints the version and exits with 0
     stop_failure,  ///< usage or an argument error was printed; exit with -1
 };
 

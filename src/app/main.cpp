@@ -3,5 +3,5 @@
 #include "app/run.h"
 
 int main(int argc, char** argv) {
-    return Run(argc, argv, stdout, stderr);
+    return Run(argc, argv, stdin, stdout, stderr);
 }

@@ -1,35 +1,81 @@
 #include "app/run.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "app/command_line.h"
+#include "app/dependency_rule.h"
+#include "expand/frame_file.h"
 #include "expand/include_resolution.h"
 #include "expand/line_loop.h"
 #include "expand/run_state.h"
+#include "io/output_file.h"
 #include "io/output_stream.h"
+#include "io/signal_cleanup.h"
 #include "io/text_file.h"
 #include "path/file_identity.h"
 
 namespace {
 
+bool Is_Standard_Stream(const char* path) {
+    return std::strcmp(path, "-") == 0;
+}
+
 // The first input in command-line order that is the same file as the existing output, or null.
-const char* Input_Named_As_Output(const Options& options) {
-    const FileIdentity output = Get_File_Identity(options.output_path);
-    if (!output.valid) return nullptr;
+const char* Input_Named_As_Output(const Options& options, const FileIdentity& output, FILE* in) {
     for (const char* input : options.input_paths) {
-        if (Same_File(Get_File_Identity(input), output)) return input;
+        if (Is_Standard_Stream(input)) {
+            if (Same_File(Get_File_Identity(in), output)) return kStandardInputName;
+        } else if (Same_File(Get_File_Identity(input), output)) {
+            return input;
+        }
     }
     return nullptr;
 }
 
-// Everything from the opened output on. Every object here is destroyed before an out-of-memory
-// error is reported, so the output keeps what was written.
-int Join_Inputs(Options& options, FILE* file, Diagnostics& diagnostics) {
-    OutputStream output(file);
-    output.Set_Limit(options.max_output_size);
+// The console streams of one run, and what removes its temporaries on an interrupt.
+struct Streams {
+    FILE* in;
+    FILE* out;
+    SignalCleanup& cleanup;
+};
+
+// Writes the make rule for the files `state` read to the dependency file, in a temporary that
+// `file` renames over it once the output is in place. False after printing the error.
+[[nodiscard]] bool Write_Dependency_File(const RunState& state, OutputFile& file) {
+    const Options& options = state.options;
+    std::string rule;
+    Make_Dependency_Rule(options.dependency_targets, options.output_path,
+                         state.read_files.Entries(), options.phony_dependencies, rule);
+    FILE* stream = file.Open(options.dependency_file, nullptr);
+    if (stream == nullptr) {
+        state.diagnostics.Error("failed to open '%s' for writing", options.dependency_file);
+        return false;
+    }
+    OutputStream writer(stream, file.Borrowed() ? OutputMode::borrow : OutputMode::own);
+    writer.Write(rule);
+    if (!writer.Close()) {
+        state.diagnostics.Error("I/O error while writing '%s'", options.dependency_file);
+        return false;
+    }
+    return true;
+}
+
+// Everything from the opened output on; `file` is null with --check, where `stream` is the
+// existing output to compare with (null when there is none). Every object here is destroyed
+// before an out-of-memory error is reported.
+int Join_Inputs(Options& options, OutputFile* file, FILE* stream, const FileIdentity& identity,
+                const Streams& streams, Diagnostics& diagnostics) {
+    const OutputMode mode = file == nullptr    ? OutputMode::compare
+                            : file->Borrowed() ? OutputMode::borrow
+                                               : OutputMode::own;
+    OutputStream output(stream, mode);
+    output.Set_Limit(options.max_output_size, diagnostics, options.output_path);
     RunState state(options, output, diagnostics);
-    state.output_identity = Get_File_Identity(file);
+    state.output_identity = identity;
+    state.standard_input = streams.in;
     // Listing each include folder once gives what asking for each candidate gives; the
     // environment can turn the listings off to show it.
     const char* probe_only = std::getenv("QUILLFOLD_PROBE_INCLUDES");
@@ -41,57 +87,90 @@ int Join_Inputs(Options& options, FILE* file, Diagnostics& diagnostics) {
     bool expanded = true;
     for (std::size_t index = 0; index < options.input_paths.size() && expanded; ++index) {
         const char* input = options.input_paths[index];
+        if (Is_Standard_Stream(input)) input = kStandardInputName;
         state.input_index = index;
         state.stack.emplace_back(input);
         diagnostics.Report(0, "loading '%s' ...", input);
         expanded = Expand_Input(state);
     }
-    // The last bytes may cross the limit only when they are handed over.
-    const bool closed = expanded && output.Close();
-    if (output.Over_Limit()) {
-        diagnostics.Error("output '%s' exceeds the maximum size of %llu bytes", options.output_path,
-                          static_cast<unsigned long long>(options.max_output_size));
+    if (!expanded || output.Over_Limit()) return -1;
+    if (!output.Close()) {
+        diagnostics.Error("I/O error while writing '%s'", options.output_path);
         return -1;
     }
-    if (!expanded) return -1;
-    if (!closed) {
-        diagnostics.Error("I/O error while writing '%s'", options.output_path);
+    // The last bytes may pass the limit only as they are handed over.
+    if (output.Over_Limit()) return -1;
+    if (file == nullptr) {
+        if (output.Matches()) return 0;
+        diagnostics.Error("output '%s' is out of date", options.output_path);
+        return 1;
+    }
+    // The dependency file is replaced last, so that it never speaks for a run that failed.
+    OutputFile dependencies(streams.cleanup);
+    if (options.dependency_file != nullptr && !Write_Dependency_File(state, dependencies)) {
+        return -1;
+    }
+    if (!file->Commit()) {
+        diagnostics.Error("failed to replace '%s'", options.output_path);
+        return -1;
+    }
+    if (!dependencies.Commit()) {
+        diagnostics.Error("failed to replace '%s'", options.dependency_file);
         return -1;
     }
     return 0;
 }
 
+int Open_And_Join(Options& options, const Streams& streams, Diagnostics& diagnostics) {
+    const bool to_out = Is_Standard_Stream(options.output_path);
+    // The output is replaced only at the end, but a run that read it could never be current,
+    // and naming an input as the output is a mistake all the same.
+    const FileIdentity identity =
+        to_out ? Get_File_Identity(streams.out) : Get_File_Identity(options.output_path);
+    if (const char* input = Input_Named_As_Output(options, identity, streams.in)) {
+        diagnostics.Error("'%s' is both an input and the output", input);
+        return -1;
+    }
+    if (options.check) {
+        return Join_Inputs(options, nullptr, Open_For_Comparing(options.output_path), identity,
+                           streams, diagnostics);
+    }
+    OutputFile file(streams.cleanup);
+    FILE* stream = file.Open(options.output_path, streams.out);
+    if (stream == nullptr) {
+        diagnostics.Error("failed to open '%s' for writing", options.output_path);
+        return -1;
+    }
+    return Join_Inputs(options, &file, stream, identity, streams, diagnostics);
+}
+
 }  // namespace
 
 void Print_Banner(Diagnostics& diagnostics) {
-    diagnostics.Report(0, "Quillfold 1.01 (built %s)\n", __DATE__);
+    diagnostics.Report(0, "Quillfold " QUILLFOLD_VERSION " (built %s)\n", __DATE__);
 }
 
-int Run(int argc, const char* const* argv, FILE* out, FILE* err) {
+int Run(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err) {
     Diagnostics diagnostics(out, err);
     try {
         Options options;
         switch (Parse_Options(argc, argv, options, diagnostics)) {
             case ParseOutcome::stop_success:
                 return 0;
+            case ParseOutcome::show_version:
+                std::fputs("quillfold " QUILLFOLD_VERSION "\n", out);
+                return 0;
             case ParseOutcome::stop_failure:
                 return -1;
             case ParseOutcome::proceed:
                 break;
         }
-        diagnostics.Set_Verbose(options.verbose, out);
+        // The joined text on standard output stays clean of reports.
+        diagnostics.Set_Verbose(options.verbose,
+                                Is_Standard_Stream(options.output_path) ? err : out);
         Print_Banner(diagnostics);
-        // Opening the output truncates it: an input that is the same file would be lost.
-        if (const char* input = Input_Named_As_Output(options)) {
-            diagnostics.Error("'%s' is both an input and the output", input);
-            return -1;
-        }
-        FILE* file = Open_Text_For_Writing(options.output_path);
-        if (file == nullptr) {
-            diagnostics.Error("failed to open '%s' for writing", options.output_path);
-            return -1;
-        }
-        return Join_Inputs(options, file, diagnostics);
+        SignalCleanup cleanup;
+        return Open_And_Join(options, Streams{in, out, cleanup}, diagnostics);
     } catch (const std::bad_alloc&) {
         diagnostics.Error("not enough memory");
         return -1;

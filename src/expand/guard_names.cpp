@@ -3,6 +3,7 @@
 #include <new>
 
 #include "digest/sha1.h"
+#include "expand/frame_file.h"
 #include "expand/path_map.h"
 #include "path/path.h"
 #include "path/path_chars.h"
@@ -29,6 +30,8 @@ std::string Guard_Name(std::string_view key, const char* tag) {
 
 bool Guard_Key(const char* path, std::string& key) {
     key = path;
+    // Standard input is no path to make absolute: its name is its key.
+    if (path == kStandardInputName) return true;
     if (!CPath::Is_Absolute(key) && !CPath::To_Absolute(key)) return false;
     // Both separators are read as one, so a file named with either is the same file.
     for (char& c : key) {

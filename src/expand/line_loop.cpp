@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expand/frame_file.h"
 #include "expand/path_map.h"
 #include "expand/run_state.h"
 #include "scan/directive.h"
@@ -34,15 +35,7 @@ void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
 Opened Open_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
     const std::size_t depth = state.stack.size();
-    if (!frame.file.Open(frame.path, &state.idle_files)) {
-        state.diagnostics.Error("failed to open '%s'", frame.path);
-        return Opened::failed;
-    }
-    // Reading the file being written would chase its own growth.
-    if (Same_File(frame.file.Identity(), state.output_identity)) {
-        state.diagnostics.Error("failed to open '%s': it is the output file", frame.path);
-        return Opened::failed;
-    }
+    if (!Open_Frame_File(state, frame)) return Opened::failed;
     frame.line_counter = 1;
     const bool first_input = state.input_index == 0 && depth == 1;
     // A byte order mark is only valid at the very start of the joined text, so only the first
@@ -95,7 +88,7 @@ char Take_Carried(IncludeFrame& frame, std::string& line) {
         } else {
             if (frame.file.At_End()) break;
             if (!frame.file.Read_Line(next, state.next_line)) {
-                state.diagnostics.Error("failed to read '%s'", frame.path);
+                Report_Read_Failure(state, frame);
                 return false;
             }
             if (next.empty() && frame.file.At_End()) break;
@@ -120,10 +113,9 @@ char Take_Carried(IncludeFrame& frame, std::string& line) {
                                         ? offset
                                         : static_cast<std::uint32_t>(offset + base));
         }
+        // A directive is held whole, and may not take more memory than the output may.
         if (lines.Text().size() > state.options.max_output_size) {
-            state.diagnostics.Error("output '%s' exceeds the maximum size of %llu bytes",
-                                    state.options.output_path,
-                                    static_cast<unsigned long long>(state.options.max_output_size));
+            state.output.Exceed_Limit();
             return false;
         }
     }
@@ -359,7 +351,7 @@ Leave Take_Lines(RunState& state) {
             }
             if (frame.file.At_End()) return Leave::end_of_file;
             if (!frame.file.Read_Line(text, state.line)) {
-                state.diagnostics.Error("failed to read '%s'", frame.path);
+                Report_Read_Failure(state, frame);
                 return Leave::failed;
             }
             // The empty piece after the last line end is not a line.

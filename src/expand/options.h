@@ -20,8 +20,9 @@ struct Options {
     bool keep_unresolved_includes = false;
     /// A later inclusion that the compiler is sure to drop is left out.
     bool skip_guarded = false;
-    /// Points into the argument vector; nothing is copied.
+    /// Points into the argument vector; nothing is copied. "-" is standard output.
     const char* output_path = nullptr;
+    /// "-" is standard input.
     std::vector<const char*> input_paths;
     /// Relative entries are replaced by absolute pooled copies before the first input.
     std::vector<const char*> include_paths;
@@ -30,6 +31,14 @@ struct Options {
     /// Leading text of the paths written into the output, and what replaces it; the last pair
     /// that matches applies. Points into the argument vector.
     PathPrefixMap path_prefix_map;
-    /// The output may not grow beyond this many bytes.
+    /// The output may not grow beyond this many bytes, nor may any line read.
     std::uint64_t max_output_size = UINT64_MAX;
+    /// Nothing is written: the output is compared with what the run would write.
+    bool check = false;
+    /// Where the make rule naming every file read goes, or null. Points into the argument vector.
+    const char* dependency_file = nullptr;
+    /// The rule's targets, as given; the output's path, escaped, where there are none.
+    std::vector<const char*> dependency_targets;
+    /// The rule is followed by an empty rule for each included file.
+    bool phony_dependencies = false;
 };

@@ -11,6 +11,7 @@
 #include "expand/line_numbering.h"
 #include "expand/once_logic.h"
 #include "expand/options.h"
+#include "expand/read_files.h"
 #include "io/diagnostics.h"
 #include "io/idle_files.h"
 #include "io/output_stream.h"
@@ -43,6 +44,10 @@ struct RunState {
     Diagnostics& diagnostics;
     /// The output file, when it is a regular file: no input may be read from it.
     FileIdentity output_identity;
+    /// What an input named "-" reads; the run's owner keeps it open.
+    FILE* standard_input = nullptr;
+    /// Every file opened, for the dependency file.
+    ReadFiles read_files;
 
     StringPool pool;
     OnceLogic once;

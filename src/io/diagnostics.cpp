@@ -41,7 +41,7 @@ void Diagnostics::Warning_At(const char* file, unsigned line, const char* format
 }
 
 void Diagnostics::Report(unsigned level, const char* format, ...) {
-    if (!verbose_) return;
+    if (!verbose_ || failed_) return;
     std::fprintf(out_, "%*s", static_cast<int>(4 * level), "");
     va_list arguments;
     va_start(arguments, format);

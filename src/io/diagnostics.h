@@ -34,8 +34,10 @@ class Diagnostics {
     /// "warning: " and the formatted text.
     void Warning(const char* format, ...) QUILLFOLD_PRINTF(2, 3);
     /// "warning: '<file>' line <line>: " and the formatted text.
-    void Warning_At(const char* file, unsigned line, const char* format, ...) QUILLFOLD_PRINTF(4, 5);
-    /// In verbose mode, the formatted text indented by four spaces for each `level`.
+    void Warning_At(const char* file, unsigned line, const char* format, ...)
+        QUILLFOLD_PRINTF(4, 5);
+    /// In verbose mode and before any error, the formatted text indented by four spaces for each
+    /// `level`.
     void Report(unsigned level, const char* format, ...) QUILLFOLD_PRINTF(3, 4);
     /// Text printed as it is on the error stream (the usage text).
     void Print_Raw(const char* text);

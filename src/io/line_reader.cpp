@@ -51,12 +51,15 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept {
         at_end_ = other.at_end_;
         line_end_ = other.line_end_;
         failed_ = other.failed_;
+        owned_ = other.owned_;
+        too_long_ = other.too_long_;
+        max_line_ = other.max_line_;
     }
     return *this;
 }
 
 void LineReader::Close() {
-    if (file_ != nullptr) {
+    if (file_ != nullptr && owned_) {
         if (idle_ != nullptr && !failed_) {
             idle_->Give_Back(path_, file_, identity_);
         } else {
@@ -89,7 +92,8 @@ void LineReader::Adopt(FILE* file, const FileIdentity& identity) {
     file_ = file;
     identity_ = identity;
     begin_ = end_ = 0;
-    drained_ = at_end_ = failed_ = false;
+    drained_ = at_end_ = failed_ = too_long_ = false;
+    owned_ = true;
 }
 
 bool LineReader::Fill() {
@@ -165,6 +169,11 @@ bool LineReader::Read_Line(std::string& line) {
             const char* start = buffer_.get() + begin_;
             const std::size_t available = end_ - begin_;
             const std::size_t length = Find_Line_End(start, available);
+            // Checked only here, where the line grows beyond a buffer.
+            if (length == available && available > max_line_ - line.size()) {
+                too_long_ = true;
+                return false;
+            }
             line.append(start, length);
             begin_ += length;
             if (length == available) continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -27,6 +28,11 @@ class LineReader {
     [[nodiscard]] bool Open(const char* path, IdleFiles* idle = nullptr);
     /// Takes over an already opened stream (used by tests); `identity` is the file's, when known.
     void Adopt(FILE* file, const FileIdentity& identity = FileIdentity{});
+    /// Reads a stream that stays its owner's (standard input): closing the reader leaves it open.
+    void Borrow(FILE* file, const FileIdentity& identity) {
+        Adopt(file, identity);
+        owned_ = false;
+    }
     bool Is_Open() const { return file_ != nullptr; }
     FILE* Stream() const { return file_; }
     /// The identity of the file opened, taken when it was opened.
@@ -39,8 +45,9 @@ class LineReader {
     /// Fills `line` with the next line, without its line end: a line feed, a carriage return
     /// and a line feed, or a carriage return alone, as compilers read them (`Line_End` tells
     /// which). True when the line ended at one of them or at the end of the stream with no
-    /// read error; false on a read error or when memory runs out. An empty line with true is
-    /// the end of the stream when `At_End` holds afterwards.
+    /// read error; false on a read error, when memory runs out, or with `Too_Long` when the
+    /// line would be longer than the maximum. An empty line with true is the end of the stream
+    /// when `At_End` holds afterwards.
     [[nodiscard]] bool Read_Line(std::string& line);
     /// `Read_Line` without the copy where it can be spared: when the whole line is already in
     /// the buffer, `line` points there and stays valid until the next read from this file;
@@ -62,6 +69,12 @@ class LineReader {
     bool At_End() const { return at_end_; }
     /// A read failed (the stream's error indicator).
     bool Failed() const { return failed_; }
+
+    /// No line longer than `length` bytes is assembled: memory stays bounded whatever the file
+    /// holds (one endless line, say). No limit unless set; kept when another file is opened.
+    void Set_Max_Line(std::size_t length) { max_line_ = length; }
+    /// The last read stopped at a line longer than the maximum.
+    bool Too_Long() const { return too_long_; }
 
   private:
     /// Reads more bytes behind those still waiting; false when nothing more could be read.
@@ -85,4 +98,7 @@ class LineReader {
     bool drained_ = false;
     bool at_end_ = false;
     bool failed_ = false;
+    bool owned_ = true;
+    bool too_long_ = false;
+    std::size_t max_line_ = SIZE_MAX;
 };

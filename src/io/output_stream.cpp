@@ -4,29 +4,39 @@
 #include <cstring>
 #include <string>
 
-OutputStream::OutputStream(FILE* file) : file_(file), buffer_(new char[kCapacity]) {
+#include "io/text_file.h"
+
+OutputStream::OutputStream(FILE* file, OutputMode mode)
+    : file_(file), mode_(mode), buffer_(new char[kCapacity]) {
     if (file_ == nullptr) {
         failed_ = true;
+        matches_ = false;
         return;
     }
-    // Our own buffer is the only one needed: a second one below it would split each write.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
+    // Our own buffer is the only one needed: a second one below it would split each write. A
+    // borrowed stream keeps the buffering its owner chose.
+    if (mode_ == OutputMode::own) std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 OutputStream::~OutputStream() {
-    if (file_ != nullptr) {
-        Flush();
+    if (file_ == nullptr) return;
+    Flush();
+    if (mode_ == OutputMode::borrow) {
+        std::fflush(file_);
+    } else {
         std::fclose(file_);
     }
 }
 
 void OutputStream::Hand_Over(const char* data, std::size_t size) {
-    if (size > limit_ - handed_over_) {
-        size = static_cast<std::size_t>(limit_ - handed_over_);
-        over_limit_ = true;
-    }
     handed_over_ += size;
-    if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) failed_ = true;
+    Update_Stop();
+    if (mode_ == OutputMode::compare) {
+        // Once a difference is seen the rest need not be read.
+        matches_ = matches_ && Matches_Text(file_, data, size);
+    } else if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) {
+        failed_ = true;
+    }
 }
 
 void OutputStream::Flush() {
@@ -35,7 +45,39 @@ void OutputStream::Flush() {
     used_ = 0;
 }
 
+bool OutputStream::Make_Room() {
+    Flush();
+    if (stop_ != 0) return true;
+    Exceed_Limit();
+    return false;
+}
+
+void OutputStream::Exceed_Limit() {
+    if (over_limit_) return;
+    over_limit_ = true;
+    if (diagnostics_ != nullptr) {
+        diagnostics_->Error("output '%s' exceeds the maximum size of %llu bytes", name_,
+                            static_cast<unsigned long long>(limit_));
+    }
+}
+
 void OutputStream::Write(const char* data, std::size_t size) {
+    if (size <= stop_ - used_) {
+        std::memcpy(buffer_.get() + used_, data, size);
+        used_ += size;
+        return;
+    }
+    const std::uint64_t left = limit_ - handed_over_ - used_;
+    if (size > left) {
+        // The bytes up to the limit still go out, to an output written as the run goes.
+        Append(data, static_cast<std::size_t>(left));
+        Exceed_Limit();
+        return;
+    }
+    Append(data, size);
+}
+
+void OutputStream::Append(const char* data, std::size_t size) {
     const std::size_t room = kCapacity - used_;
     if (size <= room) {
         std::memcpy(buffer_.get() + used_, data, size);
@@ -63,7 +105,8 @@ void OutputStream::Print(const char* format, ...) {
     va_start(arguments, format);
     va_list again;
     va_copy(again, arguments);
-    const std::size_t room = kCapacity - used_;
+    // Formatted in place only where the text fits before the limit too.
+    const std::size_t room = stop_ - used_;
     const int length = std::vsnprintf(buffer_.get() + used_, room, format, arguments);
     va_end(arguments);
     if (length < 0) {
@@ -80,12 +123,19 @@ void OutputStream::Print(const char* format, ...) {
 }
 
 bool OutputStream::Close() {
+    if (mode_ == OutputMode::compare) {
+        Flush();
+        matches_ = matches_ && Text_Ended(file_);
+        if (file_ != nullptr) std::fclose(file_);
+        file_ = nullptr;
+        return true;
+    }
     if (file_ == nullptr) return false;
     Flush();
     // The stream's own buffer is flushed before its error indicator is tested, so a disk that
     // fills during the last write is still reported, and so is a failing close.
     if (std::fflush(file_) != 0 || std::ferror(file_) != 0) failed_ = true;
-    if (std::fclose(file_) != 0) failed_ = true;
+    if (mode_ == OutputMode::own && std::fclose(file_) != 0) failed_ = true;
     file_ = nullptr;
     return !failed_;
 }

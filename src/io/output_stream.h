@@ -7,12 +7,23 @@
 #include <memory>
 #include <string_view>
 
+#include "io/diagnostics.h"
+
+/// What an OutputStream does with the bytes it is handed.
+enum class OutputMode {
+    own,      ///< writes them to the stream, and closes it
+    borrow,   ///< writes them to the stream, and leaves it open (standard output)
+    compare,  ///< writes nothing: reads the stream's file alongside, to tell whether it holds
+              ///< exactly these bytes; closes it
+};
+
 /// The joined output: a buffered writer over one stream opened in text mode. Bytes are written
 /// whole, NUL bytes included. Write errors are remembered and reported once, by `Close`.
 class OutputStream {
   public:
-    /// Takes ownership of `file`, which may be null (then nothing is written and `Close` fails).
-    explicit OutputStream(FILE* file);
+    /// Takes `file` as `mode` says. Null writes nothing: `Close` then fails, except in compare
+    /// mode, where it stands for a file that is not there (and so matches nothing).
+    explicit OutputStream(FILE* file, OutputMode mode = OutputMode::own);
     /// Closes the stream, if still open, without examining the result.
     ~OutputStream();
     OutputStream(const OutputStream&) = delete;
@@ -21,13 +32,13 @@ class OutputStream {
     void Write(const char* data, std::size_t size);
     void Write(std::string_view text) { Write(text.data(), text.size()); }
     void Put(char c) {
-        if (used_ == kCapacity) Flush();
+        if (used_ == stop_ && !Make_Room()) return;
         buffer_[used_++] = c;
     }
     /// Writes `text` followed by `end`, a line feed unless the line ended otherwise.
     void Write_Line(std::string_view text, char end = '\n') {
-        // Nearly every line fits in what is left of the buffer.
-        if (text.size() < kCapacity - used_) {
+        // Nearly every line fits in what is left of the buffer (and of the budget).
+        if (text.size() < stop_ - used_) {
             std::memcpy(buffer_.get() + used_, text.data(), text.size());
             used_ += text.size();
             buffer_[used_++] = end;
@@ -46,33 +57,60 @@ class OutputStream {
 
     /// Hands the buffered bytes to the stream.
     void Flush();
-    /// Flushes, tests the stream's error indicator and closes it. True when every byte was
-    /// written and the close succeeded. The caller prints the error.
+    /// Flushes, tests the stream's error indicator and closes it (a borrowed one is only
+    /// flushed). True when every byte was written and the close succeeded; in compare mode,
+    /// always. The caller prints the error.
     [[nodiscard]] bool Close();
+    /// In compare mode, after `Close`: the file held exactly the bytes written, no more.
+    bool Matches() const {
+        return matches_;
+    }
 
     FILE* Stream() const {
         return file_;
     }
 
-    /// No byte beyond the first `limit` reaches the stream.
-    void Set_Limit(std::uint64_t limit) {
+    /// No byte beyond the first `limit` is taken. The write that would pass it prints "output
+    /// '<name>' exceeds the maximum size of <limit> bytes" through `diagnostics` at once; `name`
+    /// must outlive the stream.
+    void Set_Limit(std::uint64_t limit, Diagnostics& diagnostics, const char* name) {
         limit_ = limit;
+        diagnostics_ = &diagnostics;
+        name_ = name;
+        Update_Stop();
     }
-    /// True once bytes beyond the limit were dropped. Checked by the caller, who reports it.
+    /// Takes the output past its limit without a byte more (a line longer than the limit was
+    /// met), printing the limit's error unless that was done before.
+    void Exceed_Limit();
+    /// True once the limit was passed. The error was printed then.
     bool Over_Limit() const {
         return over_limit_;
     }
 
   private:
     static constexpr std::size_t kCapacity = 64 * 1024;
-    /// Passes bytes on to the stream, up to the limit.
+    /// Passes bytes on to the stream (or compares them).
     void Hand_Over(const char* data, std::size_t size);
+    /// Takes bytes known to fit in the limit.
+    void Append(const char* data, std::size_t size);
+    /// Flushes a full buffer for one more byte; false, past the limit, when none may come.
+    bool Make_Room();
+    /// Where the buffer must be flushed: its end, or where the limit falls if that is nearer.
+    void Update_Stop() {
+        const std::uint64_t left = limit_ - handed_over_;
+        stop_ = left < kCapacity ? static_cast<std::size_t>(left) : kCapacity;
+    }
 
     FILE* file_;
+    OutputMode mode_;
     std::uint64_t limit_ = UINT64_MAX;
     std::uint64_t handed_over_ = 0;
+    Diagnostics* diagnostics_ = nullptr;
+    const char* name_ = "";
     bool over_limit_ = false;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    std::size_t stop_ = kCapacity;
     bool failed_ = false;
+    bool matches_ = true;
 };

@@ -24,3 +24,13 @@ std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed);
 /// Creates or truncates `path` for writing in text mode. Null on failure; the caller prints
 /// the error.
 FILE* Open_Text_For_Writing(const char* path);
+
+/// Opens `path` to be compared with text by Matches_Text. Null when it cannot be opened.
+FILE* Open_For_Comparing(const char* path);
+
+/// Reads on in `file`, opened by Open_For_Comparing, and tells whether the bytes there are
+/// those that writing `data` in text mode would have put there.
+bool Matches_Text(FILE* file, const char* data, std::size_t size);
+
+/// True when `file`, opened by Open_For_Comparing, holds no byte more.
+bool Text_Ended(FILE* file);

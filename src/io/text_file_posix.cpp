@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "io/text_file.h"
 
@@ -37,4 +38,24 @@ bool Rewind_Text(FILE* file) {
 
 FILE* Open_Text_For_Writing(const char* path) {
     return std::fopen(path, "w");
+}
+
+FILE* Open_For_Comparing(const char* path) {
+    return std::fopen(path, "rb");
+}
+
+bool Matches_Text(FILE* file, const char* data, std::size_t size) {
+    char chunk[16 * 1024];
+    while (size > 0) {
+        const std::size_t wanted = size < sizeof chunk ? size : sizeof chunk;
+        if (std::fread(chunk, 1, wanted, file) != wanted) return false;
+        if (std::memcmp(chunk, data, wanted) != 0) return false;
+        data += wanted;
+        size -= wanted;
+    }
+    return true;
+}
+
+bool Text_Ended(FILE* file) {
+    return std::fgetc(file) == EOF && std::ferror(file) == 0;
 }

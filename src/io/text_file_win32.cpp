@@ -35,3 +35,21 @@ bool Rewind_Text(FILE* file) {
 FILE* Open_Text_For_Writing(const char* path) {
     return _fsopen(path, "wt", _SH_DENYWR);
 }
+
+FILE* Open_For_Comparing(const char* path) {
+    // Read as bytes, so a file that differs only in its line ends does not pass for current.
+    return _fsopen(path, "rb", _SH_DENYNO);
+}
+
+bool Matches_Text(FILE* file, const char* data, std::size_t size) {
+    // Text mode writes each line feed as a carriage return and a line feed.
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n' && std::getc(file) != '\r') return false;
+        if (std::getc(file) != static_cast<unsigned char>(data[i])) return false;
+    }
+    return true;
+}
+
+bool Text_Ended(FILE* file) {
+    return std::getc(file) == EOF && std::ferror(file) == 0;
+}
