@@ -86,6 +86,7 @@ class Generator {
     std::vector<std::pair<std::string, std::string>> files;  // path, bytes
     Strings inputs;                                          // in command-line order
     std::string macros;  // the macros its conditionals test, e.g. "AC"
+    bool computed = false;  // it holds an include of a macro
 
   private:
     // std::mt19937's numbers are fixed by the standard; its distributions are not.
@@ -99,6 +100,7 @@ class Generator {
     void Emit(const std::string& text);
     void Block(std::size_t file, int depth);
     void Include(std::size_t file);
+    void Computed_Include(std::size_t file);
     std::string Name_For(std::size_t includer, std::size_t target);
 
     std::mt19937 random_;
@@ -145,7 +147,11 @@ void Generator::Block(std::size_t file, int depth) {
         slots_.push_back(lines_.size());
         const std::uint32_t kind = Pick(10);
         if (kind < 3 && !pending_[file].empty()) {
-            Include(file);
+            if (Pick(4) == 0) {
+                Computed_Include(file);
+            } else {
+                Include(file);
+            }
         } else if (kind < 5 && depth < 3 && macro_count_ > 0) {
             Emit(Fill(One(kOpeners)));
             Block(file, depth + 1);
@@ -184,6 +190,43 @@ std::string Generator::Name_For(std::size_t includer, std::size_t target) {
     return !from_inc && twinned_[target] ? "<" + name + ">"
            : Pick(2) == 0                ? "<" + name + ">"
                                          : "\"" + name + "\"";
+}
+
+// An include of a macro whose definitions, picked by the tree's macros in a conditional chain,
+// name one of up to three of the file's pending headers, now and then through a macro of their
+// own; after it, the macro is undefined, defined again and included once more.
+void Generator::Computed_Include(std::size_t file) {
+    computed = true;
+    std::vector<std::size_t>& pending = pending_[file];
+    Strings names;
+    for (std::uint32_t n = 1 + Pick(3); n > 0 && !pending.empty(); --n) {
+        const std::size_t which = Pick(pending.size());
+        names.push_back(Name_For(file, pending[which]));
+        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(which));
+    }
+    const std::string id = std::to_string(++counter_), macro = "CI_" + id;
+    const auto define = [&](const std::string& name) {
+        if (name[0] == '<' && Pick(2) == 0) {
+            Emit("#define CI_FILE_" + id + " " + name.substr(1, name.size() - 2));
+            return "#define " + macro + " <CI_FILE_" + id + ">";
+        }
+        return "#define " + macro + " " + name;
+    };
+    if (names.size() == 1 || macro_count_ == 0) {
+        Emit(define(names[0]));
+    } else {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            Emit(i == 0 ? Fill("#if ?") : i + 1 < names.size() ? Fill("#elif ?") : "#else");
+            Emit(define(names[i]));
+        }
+        Emit("#endif");
+    }
+    Emit(One(kIncludeStarts) + macro + Fill(One(kIncludeEnds)));
+    if (Pick(3) == 0) {
+        Emit("#undef " + macro);
+        Emit(define(names[Pick(names.size())]));
+        Emit("#include " + macro);
+    }
 }
 
 void Generator::Include(std::size_t file) {
@@ -332,7 +375,9 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
     }
     Write("diag_wrapper.cpp", wrapper);
 
-    const std::vector<std::string> variants[] = {{}, {"-lnff", "-sif", "-sg"}};
+    // An include of a macro is joined only with -eci, and then with either option set.
+    const std::string eci = tree.computed ? "-eci" : "-nsg";
+    const std::vector<std::string> variants[] = {{eci}, {"-lnff", "-sif", "-sg", eci}};
     const char* const names[] = {"default", "lnff"};
     std::string problems, arguments;
     bool joined[2];

@@ -51,6 +51,11 @@ const char kUsageText[] =
     "                                          of a branch that is surely skipped (disabled by\n"
     "                                          default)\n"
     "--no-skip-guarded|-nsg                  - disables the above\n"
+    "--expand-computed-includes|-eci         - expands an #include of a macro for each of its\n"
+    "                                          definitions met before that can be in force,\n"
+    "                                          choosing among them with macros of the tool's\n"
+    "                                          own (disabled by default)\n"
+    "--no-expand-computed-includes|-neci     - disables the above\n"
     "--output|-o                             - specifies the output file name (- for the standard\n"
     "                                          output); a file is replaced only when the run\n"
     "                                          succeeds, and is otherwise left as it was\n"
@@ -111,6 +116,8 @@ enum class Switch {
     no_keep_unresolved,
     skip_guarded,
     no_skip_guarded,
+    computed_includes,
+    no_computed_includes,
     output,
     input,
     include_path,
@@ -162,6 +169,10 @@ constexpr Form kFlagForms[] = {
     {"-sg", Switch::skip_guarded},
     {"--no-skip-guarded", Switch::no_skip_guarded},
     {"-nsg", Switch::no_skip_guarded},
+    {"--expand-computed-includes", Switch::computed_includes},
+    {"-eci", Switch::computed_includes},
+    {"--no-expand-computed-includes", Switch::no_computed_includes},
+    {"-neci", Switch::no_computed_includes},
 };
 
 constexpr Form kValueForms[] = {
@@ -246,6 +257,12 @@ void Apply_Flag(Switch option, Options& options) {
             break;
         case Switch::no_skip_guarded:
             options.skip_guarded = false;
+            break;
+        case Switch::computed_includes:
+            options.expand_computed_includes = true;
+            break;
+        case Switch::no_computed_includes:
+            options.expand_computed_includes = false;
             break;
         default:
             break;

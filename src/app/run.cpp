@@ -1,7 +1,9 @@
 #include "app/run.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -63,37 +65,107 @@ struct Streams {
     return true;
 }
 
+// Runs the engine over every input into `state.output`, standard input read from
+// `standard_input`. False after the error was printed.
+[[nodiscard]] bool Expand_Inputs(RunState& state, FILE* standard_input) {
+    const Options& options = state.options;
+    state.standard_input = standard_input;
+    // Listing each include folder once gives what asking for each candidate gives; the
+    // environment can turn the listings off to show it.
+    const char* probe_only = std::getenv("QUILLFOLD_PROBE_INCLUDES");
+    state.resolver.Use_Folder_Listings(probe_only == nullptr || *probe_only == '\0');
+    if (!Prepare_Include_Paths(state.include_dirs, state.pool, state.resolver.Working_Directory(),
+                               state.diagnostics)) {
+        return false;
+    }
+    for (std::size_t index = 0; index < options.input_paths.size(); ++index) {
+        const char* input = options.input_paths[index];
+        if (Is_Standard_Stream(input)) input = kStandardInputName;
+        state.input_index = index;
+        state.stack.emplace_back(input);
+        state.diagnostics.Report(0, "loading '%s' ...", input);
+        if (!Expand_Input(state)) return false;
+    }
+    return !state.output.Over_Limit();
+}
+
+// A computed include's markers must stand at definitions written before the include is met, so
+// with -eci the inputs are first joined without writing anything, warnings and reports kept
+// back, each time with the macros the last time found wanting marked, until none is wanting.
+// False after an error was printed. `standard_input` is rewound for each time.
+[[nodiscard]] bool Find_Marked_Macros(const Options& options, const FileIdentity& identity,
+                                      FILE* standard_input, Diagnostics& diagnostics,
+                                      ComputedIncludes::MacroSet& marked) {
+    constexpr int kMaxRounds = 8;
+    for (int round = 0; round < kMaxRounds; ++round) {
+        OutputStream discarded(nullptr, OutputMode::discard);
+        discarded.Set_Limit(options.max_output_size, diagnostics, options.output_path);
+        RunState state(options, discarded, diagnostics, marked);
+        state.output_identity = identity;
+        diagnostics.Set_Quiet(true);
+        const bool joined = Expand_Inputs(state, standard_input);
+        diagnostics.Set_Quiet(false);
+        if (!joined) return false;
+        if (standard_input != nullptr && !Rewind_Text(standard_input)) {
+            diagnostics.Error("failed to read '%s'", kStandardInputName);
+            return false;
+        }
+        const ComputedIncludes::MacroSet& wanted = state.computed.Wanted();
+        if (std::includes(marked.begin(), marked.end(), wanted.begin(), wanted.end())) break;
+        marked.insert(wanted.begin(), wanted.end());
+    }
+    return true;
+}
+
+// Standard input, read once, in a temporary that every run over the inputs reads from its
+// start. Null after printing the error.
+FILE* Keep_Standard_Input(FILE* in, Diagnostics& diagnostics) {
+    FILE* kept = std::tmpfile();
+    if (kept == nullptr) {
+        diagnostics.Error("failed to read '%s'", kStandardInputName);
+        return nullptr;
+    }
+    char buffer[16 * 1024];
+    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+        if (std::fwrite(buffer, 1, count, kept) != count) break;
+    }
+    if (std::ferror(in) != 0 || std::fflush(kept) != 0 || !Rewind_Text(kept)) {
+        std::fclose(kept);
+        diagnostics.Error("failed to read '%s'", kStandardInputName);
+        return nullptr;
+    }
+    return kept;
+}
+
 // Everything from the opened output on; `file` is null with --check, where `stream` is the
 // existing output to compare with (null when there is none). Every object here is destroyed
 // before an out-of-memory error is reported.
-int Join_Inputs(Options& options, OutputFile* file, FILE* stream, const FileIdentity& identity,
-                const Streams& streams, Diagnostics& diagnostics) {
+int Join_Inputs(const Options& options, OutputFile* file, FILE* stream,
+                const FileIdentity& identity, const Streams& streams, Diagnostics& diagnostics) {
     const OutputMode mode = file == nullptr    ? OutputMode::compare
                             : file->Borrowed() ? OutputMode::borrow
                                                : OutputMode::own;
     OutputStream output(stream, mode);
     output.Set_Limit(options.max_output_size, diagnostics, options.output_path);
-    RunState state(options, output, diagnostics);
+    FILE* standard_input = streams.in;
+    std::unique_ptr<FILE, int (*)(FILE*)> kept(nullptr, &std::fclose);
+    ComputedIncludes::MacroSet marked;
+    if (options.expand_computed_includes) {
+        const bool reads_input = std::any_of(options.input_paths.begin(), options.input_paths.end(),
+                                             [](const char* input) { return Is_Standard_Stream(input); });
+        if (reads_input) {
+            kept.reset(Keep_Standard_Input(streams.in, diagnostics));
+            if (!kept) return -1;
+            standard_input = kept.get();
+        }
+        if (!Find_Marked_Macros(options, identity, reads_input ? standard_input : nullptr,
+                                diagnostics, marked)) {
+            return -1;
+        }
+    }
+    RunState state(options, output, diagnostics, marked);
     state.output_identity = identity;
-    state.standard_input = streams.in;
-    // Listing each include folder once gives what asking for each candidate gives; the
-    // environment can turn the listings off to show it.
-    const char* probe_only = std::getenv("QUILLFOLD_PROBE_INCLUDES");
-    state.resolver.Use_Folder_Listings(probe_only == nullptr || *probe_only == '\0');
-    if (!Prepare_Include_Paths(options.include_paths, state.pool,
-                               state.resolver.Working_Directory(), diagnostics)) {
-        return -1;
-    }
-    bool expanded = true;
-    for (std::size_t index = 0; index < options.input_paths.size() && expanded; ++index) {
-        const char* input = options.input_paths[index];
-        if (Is_Standard_Stream(input)) input = kStandardInputName;
-        state.input_index = index;
-        state.stack.emplace_back(input);
-        diagnostics.Report(0, "loading '%s' ...", input);
-        expanded = Expand_Input(state);
-    }
-    if (!expanded || output.Over_Limit()) return -1;
+    if (!Expand_Inputs(state, standard_input)) return -1;
     if (!output.Close()) {
         diagnostics.Error("I/O error while writing '%s'", options.output_path);
         return -1;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,15 @@ struct UncertainLine {
     unsigned marker;       ///< the directive's macro is __LINE_DIRECTIVE_<marker>
     std::uint32_t shift;   ///< what following it added to the numbering, modulo 2^32
     const char* name;      ///< the file name it gives (pooled), or null
+};
+
+/// A header name a computed include may stand for, found, and the test under which it does.
+struct ChainedCandidate {
+    const char* path;
+    const char* given_name;
+    std::string condition;
+    /// The definitions in force where it is taken, by macro.
+    std::map<std::string, std::size_t, std::less<>> taken;
 };
 
 /// One file being expanded. Owns its stream and its carried text; the names point into the
@@ -50,6 +61,11 @@ struct IncludeFrame {
     std::vector<const char*> entered_names;
     /// The include of this file stands in a branch the compiler surely skips.
     bool in_skipped_branch = false;
+    /// A computed include of this file being expanded, one candidate in each branch of a block
+    /// of the tool's own: the candidates still to come, last first, and the directive that the
+    /// block's last branch leaves to the compiler (empty when no such block is open).
+    std::vector<ChainedCandidate> candidates;
+    std::string computed_directive;
     OnceFrame once;
 };
 

@@ -23,10 +23,11 @@
 /// candidate costs at most one file-system query, and none once its folder has been listed.
 class IncludeResolver {
   public:
-    /// `include_paths` as given on the command line, prepared before the first Resolve; they
-    /// outlive the resolver.
-    IncludeResolver(const std::vector<const char*>& include_paths, StringPool& pool)
-        : include_paths_(include_paths), given_paths_(include_paths), pool_(pool) {}
+    /// The include directories `prepared` (made absolute before the first Resolve) and as
+    /// `given` on the command line; both outlive the resolver.
+    IncludeResolver(const std::vector<const char*>& prepared,
+                    const std::vector<const char*>& given, StringPool& pool)
+        : include_paths_(prepared), given_paths_(given), pool_(pool) {}
 
     /// What an include names.
     struct Found {
@@ -68,7 +69,7 @@ class IncludeResolver {
     void Prepare_Search_Folders();
 
     const std::vector<const char*>& include_paths_;
-    const std::vector<const char*> given_paths_;
+    const std::vector<const char*>& given_paths_;
     StringPool& pool_;
     WorkingDirectory working_directory_;
     FolderCache folders_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -251,6 +252,130 @@ Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
     return Handled::top;
 }
 
+// A #define or #undef of a macro whose definitions are marked, and the marker beside it: the
+// number of the definition, or nothing after an #undef.
+Handled Write_Marked(RunState& state, IncludeFrame& frame, std::string_view macro,
+                     unsigned definition) {
+    Write_Lines(state.output, state.directive);
+    const std::string marker = ComputedIncludes::Marker(macro);
+    // Undefined first: a macro defined again with another value draws a warning.
+    state.output.Print("#undef %s\n", marker.c_str());
+    if (definition != 0) state.output.Print("#define %s %u\n", marker.c_str(), definition);
+    state.once.Forget_Tested(marker);
+    // The lines written beside it shift the numbering of the lines after it: the frame is
+    // resumed, and the blocks around it owe a fix.
+    Register_Pending_Fix(frame);
+    return Handled::top;
+}
+
+// Pushes the frame of a computed include's candidate, in a branch of the tool's own block
+// headed by `keyword` and the candidate's test.
+void Push_Candidate(RunState& state, const char* keyword, const ChainedCandidate& candidate) {
+    const std::string_view shown =
+        Map_Path(candidate.path, state.options.path_prefix_map, state.mapped);
+    state.output.Print("%s %s\n// #include %s\n", keyword, candidate.condition.c_str(),
+                       Comment_Path(shown, state.escaped));
+    state.computed.Assume(candidate.taken);
+    state.stack.emplace_back(candidate.path);
+    IncludeFrame& included = state.stack.back();
+    included.display_name = included.given_name = candidate.given_name;
+}
+
+// The macro an `#include MACRO` directive names, or empty when it names anything else.
+std::string_view Included_Macro(std::string_view analysis, std::size_t& end) {
+    std::size_t at = Skip_Space(analysis, Directive_Word(analysis) + 7);
+    const std::size_t begin = at;
+    const auto identifier = [](char c, bool first) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+               (!first && c >= '0' && c <= '9');
+    };
+    while (at < analysis.size() && identifier(analysis[at], at == begin)) ++at;
+    end = at;
+    if (at == begin || Has_Text(analysis.substr(at))) return {};
+    return analysis.substr(begin, at - begin);
+}
+
+// An `#include MACRO` of the top frame with -eci: each header name the macro may stand for is
+// expanded in a branch of a block of the tool's own, under the test of the definitions it was
+// made of, and the directive itself is left to the compiler in the block's last branch. Nothing
+// when the include is not one that can be reduced: the caller handles it as any other.
+std::optional<Handled> Expand_Computed(RunState& state) {
+    IncludeFrame& includer = state.stack.back();
+    std::size_t end = 0;
+    const std::string_view macro = Included_Macro(state.analysis, end);
+    if (macro.empty()) return std::nullopt;
+    std::vector<ComputedIncludes::Candidate> reduced;
+    const std::uint32_t line_number = state.directive.Lines().front().number;
+    switch (state.computed.Reduce(macro, reduced)) {
+        case ComputedIncludes::Outcome::reduced:
+            break;
+        case ComputedIncludes::Outcome::too_many:
+            state.diagnostics.Warning_At(includer.path, line_number,
+                                         "#include %.*s may name more than %zu files: left to "
+                                         "the compiler",
+                                         static_cast<int>(macro.size()), macro.data(),
+                                         ComputedIncludes::kMaxCandidates);
+            Write_Lines(state.output, state.directive);
+            return Handled::next_line;
+        case ComputedIncludes::Outcome::wanting:
+        case ComputedIncludes::Outcome::unreduced:
+            return std::nullopt;
+    }
+    const std::int32_t limit = state.options.max_include_recurse;
+    if (limit > 0 && state.stack.size() == static_cast<std::size_t>(limit)) {
+        state.diagnostics.Error_At(includer.path, line_number, "maximum include recursion exceeded");
+        return Handled::failed;
+    }
+    // The candidates found, last first; a name found nowhere is left to the block's last branch.
+    std::vector<ChainedCandidate> found;
+    for (auto candidate = reduced.rbegin(); candidate != reduced.rend(); ++candidate) {
+        IncludeResolver::Found file;
+        bool not_found = false;
+        if (state.resolver.Resolve(candidate->name, candidate->angle, includer, state.diagnostics,
+                                   file, not_found)) {
+            found.push_back({file.path, file.given_name, std::move(candidate->condition),
+                             std::move(candidate->taken)});
+        } else if (!not_found) {
+            return Handled::failed;
+        }
+    }
+    if (found.empty()) return std::nullopt;
+    Register_Pending_Fix(includer);
+    const std::string_view text = state.directive.Text();
+    const std::string_view prefix = text.substr(0, state.offsets[Skip_Space(state.analysis, 0)]);
+    if (std::any_of(prefix.begin(), prefix.end(), [](char c) { return !Is_Space(c); })) {
+        state.output.Write_Line(prefix);
+    }
+    Carry_Rest(includer, state.directive, std::size_t{state.offsets[end - 1]} + 1);
+    includer.computed_directive.assign("#include ").append(macro);
+    const ChainedCandidate first = std::move(found.back());
+    state.once.Open_Tool_Block(first.condition);
+    found.pop_back();
+    includer.candidates.swap(found);
+    Push_Candidate(state, "#if", first);
+    return Handled::top;
+}
+
+// Takes the top frame, whose computed include has a block of the tool's own open, on to its next
+// branch: the next candidate, pushed (true), or the directive left to the compiler, which closes
+// the block (false).
+bool Continue_Computed(RunState& state) {
+    IncludeFrame& includer = state.stack.back();
+    state.computed.Forget();
+    if (!includer.candidates.empty()) {
+        const ChainedCandidate next = std::move(includer.candidates.back());
+        includer.candidates.pop_back();
+        state.once.Next_Tool_Branch(&next.condition);
+        Push_Candidate(state, "#elif", next);
+        return true;
+    }
+    state.once.Next_Tool_Branch(nullptr);
+    state.output.Print("#else\n%s\n#endif\n", includer.computed_directive.c_str());
+    state.once.Close_Tool_Block();
+    includer.computed_directive.clear();
+    return false;
+}
+
 // Takes in a #line line or line marker of the top frame.
 void Follow_Line(RunState& state, IncludeFrame& frame) {
     const LineDirective parsed = Parse_Line_Directive(state.analysis);
@@ -264,10 +389,11 @@ void Follow_Line(RunState& state, IncludeFrame& frame) {
     }
 }
 
-// Only these are known from their first line; the others need the whole logical line.
-bool Known_From_First_Line(DirectiveKind kind) {
-    return kind == DirectiveKind::define || kind == DirectiveKind::undef ||
-           kind == DirectiveKind::message;
+// Only these are known from their first line; the others need the whole logical line, and so
+// does a definition whose replacement a computed include may use.
+bool Known_From_First_Line(DirectiveKind kind, const Options& options) {
+    return (kind == DirectiveKind::define && !options.expand_computed_includes) ||
+           kind == DirectiveKind::undef || kind == DirectiveKind::message;
 }
 
 bool Begins_Directive(std::string_view analysis) {
@@ -305,11 +431,14 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text,
     }
     state.directive.Start(line, line_end, frame.line_counter - 1, frame.scan);
     Directive directive = may_be_directive ? Classify_Directive(state.analysis) : Directive{};
-    if (may_be_directive && !Known_From_First_Line(directive.kind) && frame.scan.Continues() &&
+    if (may_be_directive && !Known_From_First_Line(directive.kind, state.options) &&
+        frame.scan.Continues() &&
         Begins_Directive(state.analysis)) {
         if (!Read_Continuation(state, frame)) return Handled::failed;
         directive = Classify_Directive(state.analysis);
     }
+    // What a computed include may stand for is learnt from definitions the compiler may take.
+    const bool computed = state.options.expand_computed_includes && !once.In_Skipped_Branch();
     bool fix = false;
     if (directive.kind == DirectiveKind::endif) fix = Fix_Due_At_Endif(frame);
     if (directive.kind == DirectiveKind::branch) fix = Branch_Needs_Fix(frame);
@@ -324,7 +453,24 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text,
             break;
         case DirectiveKind::include:
             return Expand_Include(state, directive.include);
+        case DirectiveKind::define:
+            if (computed) {
+                const std::string_view& name = directive.macro;
+                const std::size_t after = name.data() + name.size() - state.analysis.data();
+                const unsigned definition =
+                    state.computed.Define(name, std::string_view(state.analysis).substr(after));
+                if (definition != 0) return Write_Marked(state, frame, name, definition);
+            }
+            break;
+        case DirectiveKind::undef:
+            if (computed && state.computed.Undefine(directive.macro)) {
+                return Write_Marked(state, frame, directive.macro, 0);
+            }
+            break;
         case DirectiveKind::bad_include:
+            if (computed) {
+                if (const std::optional<Handled> done = Expand_Computed(state)) return *done;
+            }
             state.diagnostics.Warning_At(frame.path, state.directive.Lines().front().number,
                                          "did not understand #include directive: '%.*s'",
                                          static_cast<int>(state.directive.Text().size()),
@@ -410,6 +556,8 @@ bool Expand_Input(RunState& state) {
                     break;
             }
         } else {
+            // A computed include goes on with its next candidate before its includer does.
+            if (!stack.back().computed_directive.empty() && Continue_Computed(state)) continue;
             state.lines.Resume(stack.back(), stack.size());
         }
         switch (Take_Lines(state)) {

@@ -1,5 +1,6 @@
 #include "expand/once_logic.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "expand/line_numbering.h"
@@ -69,6 +70,10 @@ void OnceLogic::Start_Branch(Block& block) {
 
 void OnceLogic::End_Branch(Block& block) {
     if (block.scoped) {
+        // What was kept of the blocks inside this scope is gone with it.
+        for (auto kept = tested_.begin(); kept != tested_.end();) {
+            kept = kept->first.first >= block.level ? tested_.erase(kept) : std::next(kept);
+        }
         // Scopes end in the order they began: this is the innermost.
         std::vector<std::string>& scope = scopes_[--scope_count_];
         for (const std::string& macro : scope) {
@@ -121,6 +126,69 @@ void OnceLogic::Switch_Branch(const Directive& directive) {
         block.branch = Evaluate(directive.condition, block);
     }
     Start_Branch(block);
+}
+
+// The definitions of a tool block's branch that is ending, kept by its test.
+void OnceLogic::Keep_Tested(const Block& block) {
+    if (block.test.empty() || !block.scoped) return;
+    std::vector<std::string>& kept = tested_[{Target_Level_Below(block), block.test}];
+    kept.clear();
+    for (const std::string& macro : scopes_[block.level]) {
+        const auto found = defined_.find(macro);
+        if (found != defined_.end() && found->second == block.level) kept.push_back(macro);
+    }
+}
+
+// A branch whose test held before, under the same blocks: what it defined is defined here.
+void OnceLogic::Recall_Tested(Block& block) {
+    if (block.test.empty() || !block.scoped) return;
+    const auto found = tested_.find({Target_Level_Below(block), block.test});
+    if (found == tested_.end()) return;
+    for (const std::string& macro : found->second) {
+        const auto defined = defined_.find(macro);
+        if (defined != defined_.end() && defined->second <= block.level) continue;
+        defined_[macro] = block.level;
+        scopes_[block.level].push_back(macro);
+    }
+}
+
+void OnceLogic::Forget_Tested(const std::string& marker) {
+    const std::string read = "defined(" + marker + ")";
+    for (auto kept = tested_.begin(); kept != tested_.end();) {
+        kept = kept->first.second.find(read) != std::string::npos ? tested_.erase(kept)
+                                                                  : std::next(kept);
+    }
+}
+
+void OnceLogic::Open_Tool_Block(const std::string& test) {
+    Block block;
+    block.test = test;
+    Push(std::move(block));
+    Recall_Tested(blocks_.back());
+}
+
+void OnceLogic::Next_Tool_Branch(const std::string* test) {
+    Keep_Tested(blocks_.back());
+    Directive branch;
+    branch.kind = DirectiveKind::branch;
+    Switch_Branch(branch);
+    Block& block = blocks_.back();
+    block.test = test != nullptr ? *test : std::string();
+    Recall_Tested(block);
+}
+
+void OnceLogic::Close_Tool_Block() {
+    Keep_Tested(blocks_.back());
+    Pop();
+}
+
+std::size_t OnceLogic::Target_Level_Below(const Block& block) const {
+    // The level definitions went to before the block, which is the innermost one.
+    (void)block;
+    for (auto inner = blocks_.rbegin() + 1; inner < blocks_.rend(); ++inner) {
+        if (inner->scoped && !inner->transparent) return inner->level;
+    }
+    return 0;
 }
 
 std::size_t OnceLogic::Target_Level() const {
@@ -177,6 +245,11 @@ void OnceLogic::Take_Line(IncludeFrame& frame, const Directive& directive,
             if (In_Skipped_Branch()) break;
             const auto found = defined_.find(directive.macro);
             if (found != defined_.end()) defined_.erase(found);
+            for (auto& kept : tested_) {
+                std::vector<std::string>& macros = kept.second;
+                macros.erase(std::remove(macros.begin(), macros.end(), directive.macro),
+                             macros.end());
+            }
             break;
         }
         default:

@@ -68,6 +68,18 @@ class OnceLogic {
     /// then defines. Null after printing the error when the file cannot be named.
     const std::string* Pragma_Once(IncludeFrame& frame);
 
+    /// A block of the tool's own in the top frame, whose branches hold what a computed include
+    /// may stand for, each under a test that excludes the others: opened with the test of its
+    /// first branch, taken to its next branch (`test` null for the last, an #else), closed.
+    /// What a branch surely defined is surely defined in a later branch of the same test, of
+    /// another such block under the same blocks, as long as the tests' macros stay as they are.
+    void Open_Tool_Block(const std::string& test);
+    void Next_Tool_Branch(const std::string* test);
+    void Close_Tool_Block();
+    /// The macro `marker`, which tests of such blocks may read, was defined again or
+    /// undefined: what branches under those tests defined no longer carries over.
+    void Forget_Tested(const std::string& marker);
+
     /// The line being read lies in a branch the compiler surely skips.
     bool In_Skipped_Branch() const { return skipped_ != 0; }
     /// Every line of `frame` must be analysed and taken in, not only its directives.
@@ -89,7 +101,10 @@ class OnceLogic {
         bool scoped = false;            ///< definitions in the branch are its own
         std::size_t level = 0;          ///< then the scope they are kept in
         std::string negated;            ///< the macro the first branch tests to be undefined
+        std::string test;               ///< a block of the tool's own: the branch's test
     };
+    void Keep_Tested(const Block& block);
+    void Recall_Tested(Block& block);
     Block::Branch Evaluate(const Condition& condition, const Block& block) const;
     void Push(Block block);
     void Pop();
@@ -97,6 +112,8 @@ class OnceLogic {
     void Start_Branch(Block& block);
     void End_Branch(Block& block);
     std::size_t Target_Level() const;
+    /// Target_Level as it was before `block`, the innermost one, was opened.
+    std::size_t Target_Level_Below(const Block& block) const;
     void Define(std::string_view macro);
     bool Surely_Defined(std::string_view macro) const { return defined_.count(macro) != 0; }
     void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_view analysis);
@@ -115,6 +132,9 @@ class OnceLogic {
     /// The macros defined in each scope, outermost first; the first is outside every block.
     std::vector<std::vector<std::string>> scopes_{1};
     std::size_t scope_count_ = 1;
+    /// What branches of the tool's blocks surely defined, by the scope the block stood in and
+    /// the branch's test.
+    std::map<std::pair<std::size_t, std::string>, std::vector<std::string>> tested_;
     /// Every macro a #define has named so far (with -sg).
     std::set<std::string, std::less<>> ever_defined_;
 

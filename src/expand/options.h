@@ -20,11 +20,13 @@ struct Options {
     bool keep_unresolved_includes = false;
     /// A later inclusion that the compiler is sure to drop is left out.
     bool skip_guarded = false;
+    /// `#include MACRO` is expanded for each definition of the macro that may be in force.
+    bool expand_computed_includes = false;
     /// Points into the argument vector; nothing is copied. "-" is standard output.
     const char* output_path = nullptr;
     /// "-" is standard input.
     std::vector<const char*> input_paths;
-    /// Relative entries are replaced by absolute pooled copies before the first input.
+    /// As given; each run makes the relative ones absolute for itself.
     std::vector<const char*> include_paths;
     /// The include stack may not reach this many frames; 0 or less means no limit.
     std::int32_t max_include_recurse = 300;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "expand/computed_includes.h"
 #include "expand/directive_lines.h"
 #include "expand/include_frame.h"
 #include "expand/include_resolution.h"
@@ -21,14 +22,18 @@
 /// What lives for the whole run of the engine, from the first input to the last. The pool is
 /// declared before the stack so that it outlives every frame that points into it.
 struct RunState {
-    /// `options.include_paths` must be prepared before the first input.
-    RunState(const Options& options, OutputStream& output, Diagnostics& diagnostics)
+    /// `include_dirs` must be prepared before the first input. `marked`: the macros whose
+    /// definitions are marked for computed includes; outlives the state.
+    RunState(const Options& options, OutputStream& output, Diagnostics& diagnostics,
+             const ComputedIncludes::MacroSet& marked)
         : options(options),
           output(output),
           diagnostics(diagnostics),
+          include_dirs(options.include_paths),
           once(options, output, diagnostics),
-          resolver(options.include_paths, pool),
-          lines(options, output) {}
+          resolver(include_dirs, options.include_paths, pool),
+          lines(options, output),
+          computed(marked) {}
     RunState(const RunState&) = delete;
     RunState& operator=(const RunState&) = delete;
     /// A run that fails deep in an include chain leaves every frame open. They are closed newest
@@ -50,9 +55,12 @@ struct RunState {
     ReadFiles read_files;
 
     StringPool pool;
+    /// The include directories, the relative ones made absolute (pooled) before the first input.
+    std::vector<const char*> include_dirs;
     OnceLogic once;
     IncludeResolver resolver;
     LineDirectiveWriter lines;
+    ComputedIncludes computed;
     /// Files the frames are done with, kept open to be read again; outlives the stack.
     IdleFiles idle_files;
     IncludeStack stack;

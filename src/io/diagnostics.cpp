@@ -27,6 +27,7 @@ void Diagnostics::Error_At(const char* file, unsigned line, const char* format, 
 }
 
 void Diagnostics::Warning(const char* format, ...) {
+    if (quiet_) return;
     va_list arguments;
     va_start(arguments, format);
     Message("warning: ", nullptr, 0, format, arguments);
@@ -34,6 +35,7 @@ void Diagnostics::Warning(const char* format, ...) {
 }
 
 void Diagnostics::Warning_At(const char* file, unsigned line, const char* format, ...) {
+    if (quiet_) return;
     va_list arguments;
     va_start(arguments, format);
     Message("warning: ", file, line, format, arguments);
@@ -41,7 +43,7 @@ void Diagnostics::Warning_At(const char* file, unsigned line, const char* format
 }
 
 void Diagnostics::Report(unsigned level, const char* format, ...) {
-    if (!verbose_ || failed_) return;
+    if (!verbose_ || quiet_ || failed_) return;
     std::fprintf(out_, "%*s", static_cast<int>(4 * level), "");
     va_list arguments;
     va_start(arguments, format);

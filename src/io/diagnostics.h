@@ -26,6 +26,9 @@ class Diagnostics {
         out_ = out;
     }
     bool Verbose() const { return verbose_; }
+    /// With `quiet`, warnings and reports are not printed, errors still are: for a run made
+    /// again only to learn what it needs.
+    void Set_Quiet(bool quiet) { quiet_ = quiet; }
 
     /// "error: " and the formatted text, as one line.
     void Error(const char* format, ...) QUILLFOLD_PRINTF(2, 3);
@@ -52,5 +55,6 @@ class Diagnostics {
     FILE* out_;
     FILE* err_;
     bool verbose_ = false;
+    bool quiet_ = false;
     bool failed_ = false;
 };

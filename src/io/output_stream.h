@@ -15,6 +15,7 @@ enum class OutputMode {
     borrow,   ///< writes them to the stream, and leaves it open (standard output)
     compare,  ///< writes nothing: reads the stream's file alongside, to tell whether it holds
               ///< exactly these bytes; closes it
+    discard,  ///< counts them and drops them; there is no stream
 };
 
 /// The joined output: a buffered writer over one stream opened in text mode. Bytes are written
@@ -22,7 +23,8 @@ enum class OutputMode {
 class OutputStream {
   public:
     /// Takes `file` as `mode` says. Null writes nothing: `Close` then fails, except in compare
-    /// mode, where it stands for a file that is not there (and so matches nothing).
+    /// mode, where it stands for a file that is not there (and so matches nothing), and in
+    /// discard mode, which needs none.
     explicit OutputStream(FILE* file, OutputMode mode = OutputMode::own);
     /// Closes the stream, if still open, without examining the result.
     ~OutputStream();
