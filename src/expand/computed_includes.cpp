@@ -106,7 +106,7 @@ bool ComputedIncludes::Expand(const std::vector<Token>& tokens, MacroSet& painte
         }
         const std::string& macro = found->first;
         if (marked_.count(macro) == 0) failure = Outcome::wanting;
-        wanted_.insert(macro);
+        used_.insert(macro);
         // Each definition met may be the one in force, but for one a candidate's branch holds
         // to; each way goes on with each.
         std::vector<Expansion> next;
@@ -160,8 +160,11 @@ ComputedIncludes::Outcome ComputedIncludes::Reduce(std::string_view macro,
     Outcome failure = Outcome::reduced;
     MacroSet painted;
     std::vector<Expansion> ways;
-    if (!Expand({{std::string(macro), true, false}}, painted, ways, failure)) return failure;
-    if (failure != Outcome::reduced) return failure;
+    used_.clear();
+    const bool expanded = Expand({{std::string(macro), true, false}}, painted, ways, failure);
+    // Only an include that can be reduced wants its macros marked.
+    if (expanded) wanted_.insert(used_.begin(), used_.end());
+    if (!expanded || failure != Outcome::reduced) return failure;
     for (const Expansion& way : ways) {
         Candidate candidate;
         const std::vector<Token>& tokens = way.tokens;

@@ -87,6 +87,7 @@ class ComputedIncludes {
 
     const MacroSet& marked_;
     MacroSet wanted_;
+    MacroSet used_;  ///< by the include being reduced
     std::vector<Taken> assumed_;
     std::map<std::string, std::vector<Definition>, std::less<>> definitions_;
 };
