@@ -256,7 +256,8 @@ class CaseTest : public TreeTest {
         std::vector<std::string> args;
         for (const std::string& arg : case_.args) args.push_back(Expand(arg));
         for (std::size_t i = 1; i < args.size(); ++i) {
-            if (args[i - 1] == "-o" || args[i - 1] == "-MF") {
+            if (args[i - 1] == "-o" || args[i - 1] == "-MF" || args[i - 1] == "-lm" ||
+                args[i - 1] == "-ig") {
                 expected_files.insert((fs::path(root_) / args[i]).lexically_normal());
             }
         }

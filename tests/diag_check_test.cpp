@@ -87,6 +87,7 @@ class Generator {
     Strings inputs;                                          // in command-line order
     std::string macros;  // the macros its conditionals test, e.g. "AC"
     bool computed = false;  // it holds an include of a macro
+    bool line_directives = false;  // it holds #line directives or line markers of its own
 
   private:
     // std::mt19937's numbers are fixed by the standard; its distributions are not.
@@ -165,6 +166,7 @@ void Generator::Block(std::size_t file, int depth) {
             }
             Emit(Fill(One(kEndifs)));
         } else if (Pick(6) == 0) {
+            line_directives = true;
             Emit(Fill(One(kLineDirectives)));
         } else {
             Emit(Fill(One(kPieces)));
@@ -377,11 +379,15 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
 
     // An include of a macro is joined only with -eci, and then with either option set.
     const std::string eci = tree.computed ? "-eci" : "-nsg";
-    const std::vector<std::string> variants[] = {{eci}, {"-lnff", "-sif", "-sg", eci}};
-    const char* const names[] = {"default", "lnff"};
+    // Without #line directives of the tree's own, the line a compiler gives in a text joined
+    // without any is the output's line, which the line map takes back to its place.
+    const std::vector<std::string> variants[] = {
+        {eci}, {"-lnff", "-sif", "-sg", eci}, {"-nfln", "-lm", "alone/out_mapped.map", eci}};
+    const char* const names[] = {"default", "lnff", "mapped"};
+    const int variant_count = tree.line_directives ? 2 : 3;
     std::string problems, arguments;
-    bool joined[2];
-    for (int v = 0; v < 2; ++v) {
+    bool joined[3];
+    for (int v = 0; v < variant_count; ++v) {
         std::vector<std::string> args = inputs;
         args.insert(args.end(), {"-I", "inc"});
         args.insert(args.end(), variants[v].begin(), variants[v].end());
@@ -408,8 +414,9 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
         labels.push_back(label.empty() ? "none" : label);
         const std::string to = "_" + labels.back() + ".txt 2>&1 &\n";
         script += gcc + " -iquote . -I inc" + defines + " diag_wrapper.cpp >orig" + to;
-        for (const char* name : names) {
-            script += "(cd alone && " + gcc + defines + " out_" + name + ".cpp) >" + name + to;
+        for (int v = 0; v < variant_count; ++v) {
+            script += "(cd alone && " + gcc + defines + " out_" + names[v] + ".cpp) >" + names[v] +
+                      to;
         }
     }
     Write("compile.sh", script + "wait\n");
@@ -426,6 +433,12 @@ void DiagCheck::Check_Tree(std::uint32_t seed) {
             problems += with + ", default options " + by_line + "\n";
         }
         if (joined[1] && named != original) problems += with + ", -lnff -sif -sg " + named + "\n";
+        if (variant_count == 3 && joined[2]) {
+            const std::string log = Read("mapped_" + label + ".txt");
+            const std::string mapped =
+                First_Error(Run_Tool({"-mm", "alone/out_mapped.map"}, log).out);
+            if (mapped != original) problems += with + ", -nfln mapped " + mapped + "\n";
+        }
     }
 
     fs::current_path(trees_root);

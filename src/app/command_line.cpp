@@ -86,6 +86,27 @@ const char kUsageText[] =
     "--phony-dependencies|-MP                - adds an empty rule for each included file to the\n"
     "                                          dependency file, so that a removed header does\n"
     "                                          not break the build\n"
+    "--keep-include|-ki                      - <pattern>: an include whose name, as written, matches\n"
+    "                                          is left to the compiler even where its file is\n"
+    "                                          found (* within a folder, ** across folders; in <>\n"
+    "                                          or \"\" it matches that form only; may occur\n"
+    "                                          multiple times)\n"
+    "--expand-only|-eo                       - <folder>: only includes whose files lie in this\n"
+    "                                          folder (or another one so given) are expanded,\n"
+    "                                          the others left to the compiler (may occur\n"
+    "                                          multiple times)\n"
+    "--line-map|-lm                          - <file>: also writes a map of where each line of\n"
+    "                                          the output comes from, as JSON (only when the run\n"
+    "                                          succeeds)\n"
+    "--map-messages|-mm                      - <map>: writes the compiler messages read from the\n"
+    "                                          standard input to the standard output, each place\n"
+    "                                          in the joined text given as the place it comes\n"
+    "                                          from; joins nothing\n"
+    "--size-report|-sr                       - reports, after the run, how many times each file\n"
+    "                                          was expanded and left out and how many bytes it\n"
+    "                                          put into the output\n"
+    "--include-graph|-ig                     - <file>: also writes which file included which, in\n"
+    "                                          Graphviz DOT (only when the run succeeds)\n"
     "--check                                 - writes nothing: exits with 0 when the output\n"
     "                                          holds exactly what the run would write, else\n"
     "                                          with 1 after saying it is out of date\n"
@@ -118,6 +139,12 @@ enum class Switch {
     no_skip_guarded,
     computed_includes,
     no_computed_includes,
+    size_report,
+    keep_include,
+    expand_only,
+    line_map,
+    map_messages,
+    include_graph,
     output,
     input,
     include_path,
@@ -173,6 +200,8 @@ constexpr Form kFlagForms[] = {
     {"-eci", Switch::computed_includes},
     {"--no-expand-computed-includes", Switch::no_computed_includes},
     {"-neci", Switch::no_computed_includes},
+    {"--size-report", Switch::size_report},
+    {"-sr", Switch::size_report},
 };
 
 constexpr Form kValueForms[] = {
@@ -193,6 +222,16 @@ constexpr Form kValueForms[] = {
     {"-MF", Switch::dependency_file},
     {"--dependency-target", Switch::dependency_target},
     {"-MT", Switch::dependency_target},
+    {"--keep-include", Switch::keep_include},
+    {"-ki", Switch::keep_include},
+    {"--expand-only", Switch::expand_only},
+    {"-eo", Switch::expand_only},
+    {"--line-map", Switch::line_map},
+    {"-lm", Switch::line_map},
+    {"--map-messages", Switch::map_messages},
+    {"-mm", Switch::map_messages},
+    {"--include-graph", Switch::include_graph},
+    {"-ig", Switch::include_graph},
 };
 
 template <std::size_t N>
@@ -263,6 +302,9 @@ void Apply_Flag(Switch option, Options& options) {
             break;
         case Switch::no_computed_includes:
             options.expand_computed_includes = false;
+            break;
+        case Switch::size_report:
+            options.size_report = true;
             break;
         default:
             break;
@@ -344,6 +386,21 @@ bool Apply_Value(Switch option, const char* argument, const char* value, Options
         case Switch::dependency_target:
             options.dependency_targets.push_back(value);
             break;
+        case Switch::keep_include:
+            options.keep_include_patterns.push_back(value);
+            break;
+        case Switch::expand_only:
+            options.expand_only_folders.push_back(value);
+            break;
+        case Switch::line_map:
+            options.line_map_file = value;
+            break;
+        case Switch::map_messages:
+            options.map_messages_file = value;
+            break;
+        case Switch::include_graph:
+            options.include_graph_file = value;
+            break;
         default:
             break;
     }
@@ -385,6 +442,8 @@ ParseOutcome Parse_Options(int argc, const char* const* argv, Options& options,
         }
         ++index;
     }
+    // Mapping messages joins nothing.
+    if (options.map_messages_file != nullptr) return ParseOutcome::proceed;
     if (options.output_path == nullptr || options.input_paths.empty()) {
         diagnostics.Print_Raw(kUsageText);
         return ParseOutcome::stop_failure;

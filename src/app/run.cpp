@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/dependency_rule.h"
+#include "app/map_messages.h"
 #include "expand/frame_file.h"
 #include "expand/include_resolution.h"
 #include "expand/line_loop.h"
@@ -44,22 +45,20 @@ struct Streams {
     SignalCleanup& cleanup;
 };
 
-// Writes the make rule for the files `state` read to the dependency file, in a temporary that
-// `file` renames over it once the output is in place. False after printing the error.
-[[nodiscard]] bool Write_Dependency_File(const RunState& state, OutputFile& file) {
-    const Options& options = state.options;
-    std::string rule;
-    Make_Dependency_Rule(options.dependency_targets, options.output_path,
-                         state.read_files.Entries(), options.phony_dependencies, rule);
-    FILE* stream = file.Open(options.dependency_file, nullptr);
+// Writes `text` to `path` (none when null), a file that comes with the output: in a temporary
+// that `file` renames over it once the output is in place. False after printing the error.
+[[nodiscard]] bool Write_Side_File(const char* path, const std::string& text, OutputFile& file,
+                                   Diagnostics& diagnostics) {
+    if (path == nullptr) return true;
+    FILE* stream = file.Open(path, nullptr);
     if (stream == nullptr) {
-        state.diagnostics.Error("failed to open '%s' for writing", options.dependency_file);
+        diagnostics.Error("failed to open '%s' for writing", path);
         return false;
     }
     OutputStream writer(stream, file.Borrowed() ? OutputMode::borrow : OutputMode::own);
-    writer.Write(rule);
+    writer.Write(text);
     if (!writer.Close()) {
-        state.diagnostics.Error("I/O error while writing '%s'", options.dependency_file);
+        diagnostics.Error("I/O error while writing '%s'", path);
         return false;
     }
     return true;
@@ -177,19 +176,38 @@ int Join_Inputs(const Options& options, OutputFile* file, FILE* stream,
         diagnostics.Error("output '%s' is out of date", options.output_path);
         return 1;
     }
-    // The dependency file is replaced last, so that it never speaks for a run that failed.
-    OutputFile dependencies(streams.cleanup);
-    if (options.dependency_file != nullptr && !Write_Dependency_File(state, dependencies)) {
+    // The files that come with the output are replaced after it, so that none ever speaks for
+    // a run that failed.
+    std::string rule;
+    if (options.dependency_file != nullptr) {
+        Make_Dependency_Rule(options.dependency_targets, options.output_path,
+                             state.read_files.Entries(), options.phony_dependencies, rule);
+    }
+    OutputFile dependencies(streams.cleanup), line_map(streams.cleanup), graph(streams.cleanup);
+    const std::string map_text =
+        options.line_map_file != nullptr ? state.line_map.Json(options.output_path) : "";
+    const std::string graph_text =
+        options.include_graph_file != nullptr ? state.record.Graph() : "";
+    if (!Write_Side_File(options.dependency_file, rule, dependencies, diagnostics) ||
+        !Write_Side_File(options.line_map_file, map_text, line_map, diagnostics) ||
+        !Write_Side_File(options.include_graph_file, graph_text, graph, diagnostics)) {
         return -1;
     }
     if (!file->Commit()) {
         diagnostics.Error("failed to replace '%s'", options.output_path);
         return -1;
     }
-    if (!dependencies.Commit()) {
-        diagnostics.Error("failed to replace '%s'", options.dependency_file);
-        return -1;
+    const std::pair<OutputFile*, const char*> sides[] = {
+        {&dependencies, options.dependency_file},
+        {&line_map, options.line_map_file},
+        {&graph, options.include_graph_file}};
+    for (const auto& side : sides) {
+        if (!side.first->Commit()) {
+            diagnostics.Error("failed to replace '%s'", side.second);
+            return -1;
+        }
     }
+    if (options.size_report) diagnostics.Print_Report(state.record.Report());
     return 0;
 }
 
@@ -236,6 +254,9 @@ int Run(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err) {
                 return -1;
             case ParseOutcome::proceed:
                 break;
+        }
+        if (options.map_messages_file != nullptr) {
+            return Map_Messages(options.map_messages_file, in, out, diagnostics);
         }
         // The joined text on standard output stays clean of reports.
         diagnostics.Set_Verbose(options.verbose,

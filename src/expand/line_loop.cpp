@@ -10,6 +10,9 @@
 
 #include "expand/frame_file.h"
 #include "expand/path_map.h"
+#include "path/name_pattern.h"
+#include "path/path.h"
+#include "path/path_chars.h"
 #include "expand/run_state.h"
 #include "scan/directive.h"
 #include "scan/line_directive.h"
@@ -42,7 +45,14 @@ Opened Open_Top(RunState& state) {
     // A byte order mark is only valid at the very start of the joined text, so only the first
     // input's keeps it.
     if (frame.file.Skip_Byte_Order_Mark() && first_input) state.output.Write("\xEF\xBB\xBF", 3);
-    switch (state.once.Open(state.stack, first_input)) {
+    state.lines.Tool();
+    const OnceLogic::Opening opening = state.once.Open(state.stack, first_input);
+    if (opening != OnceLogic::Opening::failed && state.Recording()) {
+        const char* includer = depth > 1 ? state.stack[depth - 2].path : nullptr;
+        state.record.Included(includer, frame.path, frame.given_name,
+                              opening == OnceLogic::Opening::expand);
+    }
+    switch (opening) {
         case OnceLogic::Opening::skip:
             return Opened::skipped;
         case OnceLogic::Opening::failed:
@@ -197,6 +207,49 @@ void Carry_Rest(IncludeFrame& includer, const DirectiveLines& lines, std::size_t
     }
 }
 
+// Whether a --keep-include pattern matches the include `name`: one in <> or "" matches that form
+// alone, one without either form.
+bool Kept_By_Pattern(const Options& options, std::string_view name, bool angle) {
+    for (std::string_view pattern : options.keep_include_patterns) {
+        if (pattern.size() >= 2 && (pattern.front() == '<' || pattern.front() == '"')) {
+            const bool pattern_angle = pattern.front() == '<';
+            if (pattern.back() != (pattern_angle ? '>' : '"') || pattern_angle != angle) continue;
+            pattern = pattern.substr(1, pattern.size() - 2);
+        }
+        if (Matches_Pattern(pattern, name)) return true;
+    }
+    return false;
+}
+
+// Sets `inside` when `path` lies in one of the --expand-only folders, made absolute and canonical
+// when first needed. False after printing the error.
+[[nodiscard]] bool In_Expanded_Folder(RunState& state, const char* path, bool& inside) {
+    std::vector<std::string>& folders = state.expand_only;
+    if (folders.empty()) {
+        for (const char* given : state.options.expand_only_folders) {
+            std::string folder = given;
+            if (!state.resolver.Working_Directory().To_Absolute(folder) ||
+                !CPath::Normalize(folder)) {
+                state.diagnostics.Error("failed to make absolute path '%s'", given);
+                return false;
+            }
+            if (folder.empty() || !Is_Path_Separator(folder.back())) {
+                folder += NativePathSyntax::kSeparator;
+            }
+            folders.push_back(std::move(folder));
+        }
+    }
+    std::string file = path;
+    if (!CPath::Normalize(file)) {
+        state.diagnostics.Error("failed to make absolute path '%s'", path);
+        return false;
+    }
+    inside = std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+        return file.compare(0, folder.size(), folder) == 0;
+    });
+    return true;
+}
+
 // An include directive of the top frame: resolves the name, pushes the frame of the file,
 // writes what replaces the directive and carries the text after it over to the includer's
 // next lines.
@@ -212,6 +265,15 @@ Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
         state.diagnostics.Error_At(includer.path, line_number, "maximum include recursion exceeded");
         return Handled::failed;
     }
+    // An include left to the compiler is written as it stands.
+    const auto leave = [&](const char* why) {
+        state.diagnostics.Report(static_cast<unsigned>(state.stack.size()),
+                                 "leaving %c%s%c to the compiler: %s", syntax.angle ? '<' : '"',
+                                 name.c_str(), syntax.angle ? '>' : '"', why);
+        Write_Lines(state.output, lines);
+        return Handled::next_line;
+    };
+    if (Kept_By_Pattern(state.options, name, syntax.angle)) return leave("kept");
     IncludeResolver::Found found;
     bool not_found = false;
     if (!state.resolver.Resolve(name, syntax.angle, includer, state.diagnostics, found,
@@ -224,14 +286,16 @@ Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
                                        name.c_str());
             return Handled::failed;
         }
-        state.diagnostics.Report(static_cast<unsigned>(state.stack.size()),
-                                 "leaving %c%s%c to the compiler: not found",
-                                 syntax.angle ? '<' : '"', name.c_str(), syntax.angle ? '>' : '"');
-        Write_Lines(state.output, lines);
-        return Handled::next_line;
+        return leave("not found");
+    }
+    if (!state.options.expand_only_folders.empty()) {
+        bool inside = false;
+        if (!In_Expanded_Folder(state, found.path, inside)) return Handled::failed;
+        if (!inside) return leave("outside the folders to expand");
     }
 
     Register_Pending_Fix(includer);
+    state.lines.Tool();
     // Text before the directive stays, with a space before the comment that replaces it.
     OutputStream& output = state.output;
     const std::string_view text = lines.Text();
@@ -257,6 +321,7 @@ Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
 Handled Write_Marked(RunState& state, IncludeFrame& frame, std::string_view macro,
                      unsigned definition) {
     Write_Lines(state.output, state.directive);
+    state.lines.Tool();
     const std::string marker = ComputedIncludes::Marker(macro);
     // Undefined first: a macro defined again with another value draws a warning.
     state.output.Print("#undef %s\n", marker.c_str());
@@ -271,6 +336,7 @@ Handled Write_Marked(RunState& state, IncludeFrame& frame, std::string_view macr
 // Pushes the frame of a computed include's candidate, in a branch of the tool's own block
 // headed by `keyword` and the candidate's test.
 void Push_Candidate(RunState& state, const char* keyword, const ChainedCandidate& candidate) {
+    state.lines.Tool();
     const std::string_view shown =
         Map_Path(candidate.path, state.options.path_prefix_map, state.mapped);
     state.output.Print("%s %s\n// #include %s\n", keyword, candidate.condition.c_str(),
@@ -341,6 +407,7 @@ std::optional<Handled> Expand_Computed(RunState& state) {
     }
     if (found.empty()) return std::nullopt;
     Register_Pending_Fix(includer);
+    state.lines.Tool();
     const std::string_view text = state.directive.Text();
     const std::string_view prefix = text.substr(0, state.offsets[Skip_Space(state.analysis, 0)]);
     if (std::any_of(prefix.begin(), prefix.end(), [](char c) { return !Is_Space(c); })) {
@@ -370,14 +437,15 @@ bool Continue_Computed(RunState& state) {
         return true;
     }
     state.once.Next_Tool_Branch(nullptr);
+    state.lines.Tool();
     state.output.Print("#else\n%s\n#endif\n", includer.computed_directive.c_str());
     state.once.Close_Tool_Block();
     includer.computed_directive.clear();
     return false;
 }
 
-// Takes in a #line line or line marker of the top frame.
-void Follow_Line(RunState& state, IncludeFrame& frame) {
+// Takes in a #line line or line marker of the top frame; true when it was followed.
+bool Follow_Line(RunState& state, IncludeFrame& frame) {
     const LineDirective parsed = Parse_Line_Directive(state.analysis);
     const std::uint32_t old_number = frame.line_counter;
     const char* old_name = frame.display_name;
@@ -386,7 +454,9 @@ void Follow_Line(RunState& state, IncludeFrame& frame) {
                               state.diagnostics)) {
         state.lines.Followed(frame, frame.line_counter - old_number,
                              parsed.has_name ? frame.display_name : nullptr, old_name);
+        return true;
     }
+    return false;
 }
 
 // Only these are known from their first line; the others need the whole logical line, and so
@@ -449,7 +519,12 @@ Handled Handle_Line(RunState& state, IncludeFrame& frame, std::string_view text,
             if (fix) return Write_Fixed_Directive(state, frame);
             break;
         case DirectiveKind::line:
-            Follow_Line(state, frame);
+            if (Follow_Line(state, frame)) {
+                Write_Lines(output, state.directive);
+                // The lines after it are numbered from its number on.
+                state.lines.Source(frame, frame.line_counter);
+                return Handled::next_line;
+            }
             break;
         case DirectiveKind::include:
             return Expand_Include(state, directive.include);
@@ -524,6 +599,7 @@ Leave Take_Lines(RunState& state) {
 
 [[nodiscard]] bool Close_Top(RunState& state) {
     IncludeFrame& frame = state.stack.back();
+    state.lines.Tool();
     // A backslash-newline does not reach past the end of its file: what follows in the joined
     // text (the includer's #line, the next file) must not be joined to the file's last line. The
     // line that ends the splice ends as that line did, lest a CR and an LF make one line end.
@@ -542,7 +618,15 @@ Leave Take_Lines(RunState& state) {
 
 bool Expand_Input(RunState& state) {
     IncludeStack& stack = state.stack;
+    const bool recording = state.Recording();
     for (;;) {
+        // What is written from here on comes from the file on top.
+        if (recording) {
+            const IncludeFrame* top = stack.empty() ? nullptr : &stack.back();
+            state.record.Account(top != nullptr ? top->path : nullptr,
+                                 top != nullptr ? top->given_name : nullptr,
+                                 state.output.Position());
+        }
         if (stack.empty()) return true;
         if (!stack.back().file.Is_Open()) {
             switch (Open_Top(state)) {

@@ -92,7 +92,14 @@ LineDirectiveWriter::Form LineDirectiveWriter::Included_Form() const {
     return options_.line_fixup_with_filename ? Form::named : Form::comment;
 }
 
+void LineDirectiveWriter::Source(const IncludeFrame& frame, std::uint32_t line) {
+    if (map_ == nullptr) return;
+    map_->Source(output_.Line(), Map_Path(frame.display_name, options_.path_prefix_map, mapped_),
+                 line);
+}
+
 void LineDirectiveWriter::Opening(const IncludeFrame& frame, std::size_t depth, bool first_input) {
+    Tool();
     Form form = Included_Form();
     // An input is named when input names are asked for. Every input but the first starts its
     // own numbering as an included file does: without it, its lines would be numbered on from
@@ -103,6 +110,7 @@ void LineDirectiveWriter::Opening(const IncludeFrame& frame, std::size_t depth, 
         form = Form::none;
     }
     Write(form, 1, frame);
+    Source(frame, 1);
 }
 
 void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
@@ -110,6 +118,7 @@ void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
     // the included file's name for the input's own lines.
     const Form form =
         depth <= 1 && options_.specify_input_filenames ? Form::named : Included_Form();
+    Tool();
     if (frame.uncertain_lines.empty() || form == Form::none) {
         Write(form, frame.line_counter, frame);
     } else {
@@ -119,6 +128,7 @@ void LineDirectiveWriter::Resume(const IncludeFrame& frame, std::size_t depth) {
     // comment is reopened for the next line, unless that line reopens it itself.
     const std::string& next = frame.carried_text;
     const bool reopens_itself = next.size() >= 2 && next[0] == '/' && next[1] == '*';
+    Source(frame, frame.line_counter);
     if (frame.scan.mode == ScanState::Mode::block_comment && !reopens_itself) {
         output_.Write("/*", 2);
     }
@@ -140,7 +150,10 @@ void LineDirectiveWriter::Followed(IncludeFrame& frame, std::uint32_t shift, con
     if (Included_Form() == Form::none && !options_.specify_input_filenames) return;
     if (frame.uncertain_lines.empty()) frame.certain_name = old_name;
     frame.uncertain_lines.push_back({++markers_, shift, name});
+    Tool();
     output_.Print("#define __LINE_DIRECTIVE_%u\n", markers_);
+    // The #line line itself follows; it holds nothing a message could be about.
+    Source(frame, frame.line_counter - 1);
     // The line is counted where the block is skipped too, as a pasted file's lines are.
     Register_Pending_Fix(frame);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "expand/include_frame.h"
+#include "expand/line_map.h"
 #include "expand/options.h"
 #include "io/diagnostics.h"
 #include "io/output_stream.h"
@@ -48,6 +49,19 @@ class LineDirectiveWriter {
     /// that the directives written later can ask whether it was followed.
     void Followed(IncludeFrame& frame, std::uint32_t shift, const char* name,
                   const char* old_name);
+    /// With `map`, every run of output lines is entered into it, as the file and line it comes
+    /// from or as the tool's own: the directives written here tell, and Tool and Source.
+    void Keep_Map(LineMap* map) {
+        map_ = map;
+        if (map != nullptr) output_.Count_Lines();
+    }
+    /// The lines written from here on are the tool's own.
+    void Tool() {
+        if (map_ != nullptr) map_->Tool(output_.Line());
+    }
+    /// The lines written from here on are those of `frame` from line `line` on.
+    void Source(const IncludeFrame& frame, std::uint32_t line);
+
     /// The last line of a directive that owes a line fix, with the fix marker; the caller then
     /// resumes the frame, which writes the fix. A block comment the line leaves open is closed
     /// first, so that the fix is read; the resumption reopens it.
@@ -66,6 +80,7 @@ class LineDirectiveWriter {
     std::string scratch_;
     std::string mapped_;
     unsigned markers_ = 0;
+    LineMap* map_ = nullptr;
 };
 
 /// Records that every conditional block open in the includer encloses an expanded include: the

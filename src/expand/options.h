@@ -43,4 +43,16 @@ struct Options {
     std::vector<const char*> dependency_targets;
     /// The rule is followed by an empty rule for each included file.
     bool phony_dependencies = false;
+    /// Includes whose names as written match one of these are left to the compiler.
+    std::vector<const char*> keep_include_patterns;
+    /// Where not empty, only includes of files in these folders are expanded.
+    std::vector<const char*> expand_only_folders;
+    /// Where the map of the output's lines goes, or null.
+    const char* line_map_file = nullptr;
+    /// Where the include graph goes, or null.
+    const char* include_graph_file = nullptr;
+    /// After the run, the bytes and inclusions of each file are reported.
+    bool size_report = false;
+    /// Not null: the run maps compiler messages through this line map, and joins nothing.
+    const char* map_messages_file = nullptr;
 };

@@ -9,6 +9,8 @@
 #include "expand/directive_lines.h"
 #include "expand/include_frame.h"
 #include "expand/include_resolution.h"
+#include "expand/join_record.h"
+#include "expand/line_map.h"
 #include "expand/line_numbering.h"
 #include "expand/once_logic.h"
 #include "expand/options.h"
@@ -33,7 +35,14 @@ struct RunState {
           once(options, output, diagnostics),
           resolver(include_dirs, options.include_paths, pool),
           lines(options, output),
-          computed(marked) {}
+          computed(marked),
+          record(options) {
+        if (options.line_map_file != nullptr) lines.Keep_Map(&line_map);
+    }
+    /// A size report or an include graph is asked for.
+    bool Recording() const {
+        return options.size_report || options.include_graph_file != nullptr;
+    }
     RunState(const RunState&) = delete;
     RunState& operator=(const RunState&) = delete;
     /// A run that fails deep in an include chain leaves every frame open. They are closed newest
@@ -76,6 +85,12 @@ struct RunState {
     std::string next_line;
     std::string piece;
     std::vector<std::uint32_t> piece_offsets;
+    /// The --expand-only folders, absolute and canonical, each ending in a separator.
+    std::vector<std::string> expand_only;
+    /// What the run did with each file, where a report or a graph asks for it.
+    JoinRecord record;
+    /// Where the output's lines come from, where a line map asks for it.
+    LineMap line_map;
     std::string mapped;   ///< a path as the output shows it
     std::string escaped;  ///< the same, escaped for a comment
 };

@@ -52,6 +52,10 @@ void Diagnostics::Report(unsigned level, const char* format, ...) {
     std::fputc('\n', out_);
 }
 
+void Diagnostics::Print_Report(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), out_);
+}
+
 void Diagnostics::Print_Raw(const char* text) {
     std::fputs(text, err_);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #if defined(__GNUC__)
 #define QUILLFOLD_PRINTF(at, first) __attribute__((format(printf, at, first)))
@@ -44,6 +45,8 @@ class Diagnostics {
     void Report(unsigned level, const char* format, ...) QUILLFOLD_PRINTF(3, 4);
     /// Text printed as it is on the error stream (the usage text).
     void Print_Raw(const char* text);
+    /// Text printed as it is where reports go, in verbose mode or not.
+    void Print_Report(const std::string& text);
 
     /// True once an error was printed.
     bool Failed() const { return failed_; }

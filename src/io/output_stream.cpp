@@ -40,7 +40,15 @@ void OutputStream::Hand_Over(const char* data, std::size_t size) {
     }
 }
 
+std::uint64_t OutputStream::Count_Line_Ends(const char* data, std::size_t size) {
+    std::uint64_t count = 0;
+    for (const char* end = data + size; data != end; ++data) count += *data == '\n' || *data == '\r';
+    return count;
+}
+
 void OutputStream::Flush() {
+    Count_Buffered();
+    counted_ = 0;
     if (used_ == 0) return;
     Hand_Over(buffer_.get(), used_);
     used_ = 0;
@@ -89,6 +97,7 @@ void OutputStream::Append(const char* data, std::size_t size) {
         // A run at least a buffer long goes straight to the stream, after what is buffered:
         // copying it through the buffer would only move every byte once more.
         Flush();
+        if (counting_) line_ends_ += Count_Line_Ends(data, size);
         Hand_Over(data, size);
         return;
     }

@@ -84,6 +84,17 @@ class OutputStream {
     /// Takes the output past its limit without a byte more (a line longer than the limit was
     /// met), printing the limit's error unless that was done before.
     void Exceed_Limit();
+    /// The bytes taken so far, buffered or handed over.
+    std::uint64_t Position() const { return handed_over_ + used_; }
+    /// Counts the line ends (line feeds and carriage returns) taken from now on.
+    void Count_Lines() { counting_ = true; }
+    /// With Count_Lines, the number of the line being written: one more than the line ends so
+    /// far.
+    std::uint64_t Line() {
+        Count_Buffered();
+        return line_ends_ + 1;
+    }
+
     /// True once the limit was passed. The error was printed then.
     bool Over_Limit() const {
         return over_limit_;
@@ -93,6 +104,13 @@ class OutputStream {
     static constexpr std::size_t kCapacity = 64 * 1024;
     /// Passes bytes on to the stream (or compares them).
     void Hand_Over(const char* data, std::size_t size);
+    /// Counts the line ends among the buffered bytes not counted yet.
+    void Count_Buffered() {
+        if (!counting_) return;
+        line_ends_ += Count_Line_Ends(buffer_.get() + counted_, used_ - counted_);
+        counted_ = used_;
+    }
+    static std::uint64_t Count_Line_Ends(const char* data, std::size_t size);
     /// Takes bytes known to fit in the limit.
     void Append(const char* data, std::size_t size);
     /// Flushes a full buffer for one more byte; false, past the limit, when none may come.
@@ -115,4 +133,7 @@ class OutputStream {
     std::size_t stop_ = kCapacity;
     bool failed_ = false;
     bool matches_ = true;
+    bool counting_ = false;
+    std::uint64_t line_ends_ = 0;
+    std::size_t counted_ = 0;  ///< the buffered bytes already counted
 };
