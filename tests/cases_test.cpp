@@ -183,17 +183,6 @@ bool Runs_Here(const std::string& platform) {
     return platform.empty() || platform == (kWindows ? "windows" : "posix");
 }
 
-void Set_Probing(bool on) {
-#if defined(_WIN32)
-    _putenv_s("QUILLFOLD_PROBE_INCLUDES", on ? "1" : "");
-#else
-    if (on) {
-        setenv("QUILLFOLD_PROBE_INCLUDES", "1", 1);
-    } else {
-        unsetenv("QUILLFOLD_PROBE_INCLUDES");
-    }
-#endif
-}
 
 class CaseTest : public TreeTest {
   public:
@@ -207,9 +196,9 @@ class CaseTest : public TreeTest {
         root_ = (fs::path(root_) / "probed").string();
         fs::create_directory(root_);
         fs::current_path(root_);
-        Set_Probing(true);
+        probing_ = true;
         Check();
-        Set_Probing(false);
+        probing_ = false;
         root_ = top;
     }
 

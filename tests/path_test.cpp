@@ -79,16 +79,13 @@ TEST(Path, Operations) {
         });
     }
     // The current directory: longer than the first buffer the query is given.
-    const CurrentDirectoryQuery saved = WindowsPathSyntax::query_current_directory;
-    WindowsPathSyntax::query_current_directory = &Query;
     g_directory = "\\\\server\\share\\a long folder\\";
     Check({{"..\\a.h", "\\\\server\\share\\a long folder\\..\\a.h"}, {"C:/x/./y", "C:/x/./y"}},
-          [](std::string& out, const auto& row) { return Win::To_Absolute(out, row[0]); });
+          [](std::string& out, const auto& row) { return Win::To_Absolute(out, row[0], &Query); });
     g_directory = nullptr;
     std::string absolute = "C:/x", relative = "a.h";
-    EXPECT_TRUE(Win::To_Absolute(absolute)) << "the current directory is not needed";
-    EXPECT_FALSE(Win::To_Absolute(relative));
-    WindowsPathSyntax::query_current_directory = saved;
+    EXPECT_TRUE(Win::To_Absolute(absolute, &Query)) << "the current directory is not needed";
+    EXPECT_FALSE(Win::To_Absolute(relative, &Query));
 }
 // clang-format on
 

@@ -73,7 +73,8 @@ RunResult TreeTest::Run_Tool(const std::vector<std::string>& args, const std::st
     std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
     RunResult result;
-    result.status = ::Run(static_cast<int>(argv.size() - 1), argv.data(), in, out, err);
+    result.status =
+        ::Run(static_cast<int>(argv.size() - 1), argv.data(), in, out, err, probing_);
     std::fclose(in);
     result.out = Read_Stream(out);
     result.err = Read_Stream(err);

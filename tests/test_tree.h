@@ -34,6 +34,8 @@ class TreeTest : public ::testing::Test {
     RunResult Run_Tool(const std::vector<std::string>& args, const std::string& input = "") const;
 
     std::string root_;
+    /// Every include candidate is asked of the file system (see Run).
+    bool probing_ = false;
 
   private:
     std::string previous_directory_;

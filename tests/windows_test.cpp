@@ -1,5 +1,5 @@
-// What only the Windows build does and a case file cannot show: drive roots in file
-// information, and an includer in a drive's root.
+// What only the Windows build does and a case file cannot show: drive roots, and an includer
+// in a drive's root.
 // Built only for Windows (see CMakeLists.txt).
 
 #include <direct.h>
@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "path/file_info.h"
+#include "path/entry_kind.h"
 #include "test_tree.h"
 
 namespace {
@@ -22,13 +22,13 @@ TEST_F(WindowsTest, DriveRoots) {
     // "C:" and "\" stand for the root once it is the current directory.
     ASSERT_EQ(_chdir((drive + "\\").c_str()), 0);
     for (const std::string& path : {drive + "\\", drive + "/", drive, std::string("\\")}) {
-        EXPECT_TRUE(CFileInfo(path.c_str()).is_directory) << path;
+        EXPECT_EQ(Entry_Kind(path.c_str()), EntryKind::folder) << path;
     }
     // The attribute query of a drive that is not there fails with the directory bit set.
     const DWORD drives = GetLogicalDrives();
     char letter = 'Q';
     while (letter > 'D' && (drives & (1u << (letter - 'A'))) != 0) --letter;
-    EXPECT_FALSE(CFileInfo((std::string(1, letter) + ":\\a.h").c_str()).exists);
+    EXPECT_EQ(Entry_Kind((std::string(1, letter) + ":\\a.h").c_str()), EntryKind::none);
 
     // An includer in a drive's root: its folder "C:" is not made absolute against the current
     // directory, where a file of the same name waits.

@@ -69,10 +69,8 @@ struct Streams {
 [[nodiscard]] bool Expand_Inputs(RunState& state, FILE* standard_input) {
     const Options& options = state.options;
     state.standard_input = standard_input;
-    // Listing each include folder once gives what asking for each candidate gives; the
-    // environment can turn the listings off to show it.
-    const char* probe_only = std::getenv("QUILLFOLD_PROBE_INCLUDES");
-    state.resolver.Use_Folder_Listings(probe_only == nullptr || *probe_only == '\0');
+    // Listing each include folder once gives what asking for each candidate gives.
+    state.resolver.Use_Folder_Listings(!options.probe_includes);
     if (!Prepare_Include_Paths(state.include_dirs, state.pool, state.resolver.Working_Directory(),
                                state.diagnostics)) {
         return false;
@@ -240,7 +238,7 @@ void Print_Banner(Diagnostics& diagnostics) {
     diagnostics.Report(0, "Quillfold " QUILLFOLD_VERSION " (built %s)\n", __DATE__);
 }
 
-int Run(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err) {
+int Run(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err, bool probe_includes) {
     Diagnostics diagnostics(out, err);
     try {
         Options options;
@@ -255,6 +253,7 @@ int Run(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err) {
             case ParseOutcome::proceed:
                 break;
         }
+        options.probe_includes = probe_includes;
         if (options.map_messages_file != nullptr) {
             return Map_Messages(options.map_messages_file, in, out, diagnostics);
         }

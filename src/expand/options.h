@@ -53,6 +53,8 @@ struct Options {
     const char* include_graph_file = nullptr;
     /// After the run, the bytes and inclusions of each file are reported.
     bool size_report = false;
+    /// Every include candidate is asked of the file system, none looked up in a folder listing.
+    bool probe_includes = false;
     /// Not null: the run maps compiler messages through this line map, and joins nothing.
     const char* map_messages_file = nullptr;
 };

@@ -34,7 +34,6 @@ class LineReader {
         owned_ = false;
     }
     bool Is_Open() const { return file_ != nullptr; }
-    FILE* Stream() const { return file_; }
     /// The identity of the file opened, taken when it was opened.
     const FileIdentity& Identity() const { return identity_; }
 

@@ -68,10 +68,6 @@ class OutputStream {
         return matches_;
     }
 
-    FILE* Stream() const {
-        return file_;
-    }
-
     /// No byte beyond the first `limit` is taken. The write that would pass it prints "output
     /// '<name>' exceeds the maximum size of <limit> bytes" through `diagnostics` at once; `name`
     /// must outlive the stream.

@@ -16,7 +16,6 @@ class StringPool {
     /// The one stored copy of `text`, made on its first call; never to be changed. Throws
     /// std::bad_alloc when memory runs out.
     const std::string& Intern(std::string_view text);
-    std::size_t Size() const { return strings_.size(); }
 
   private:
     std::deque<std::string> strings_;

@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "path/file_entry.h"
+#include "path/entry_kind.h"
 #include "path/path_chars.h"
 
 namespace {
@@ -173,9 +173,9 @@ bool Normalize_Into(std::string& result, std::string_view path) {
 
 }  // namespace
 
-CurrentDirectoryQuery WindowsPathSyntax::query_current_directory =
+const CurrentDirectoryQuery WindowsPathSyntax::query_current_directory =
     Native_Query_For(std::is_same_v<NativePathSyntax, WindowsPathSyntax>);
-CurrentDirectoryQuery PosixPathSyntax::query_current_directory =
+const CurrentDirectoryQuery PosixPathSyntax::query_current_directory =
     Native_Query_For(std::is_same_v<NativePathSyntax, PosixPathSyntax>);
 
 template <typename Syntax>
@@ -184,12 +184,11 @@ bool CBasicPath<Syntax>::Is_Absolute(const std::string& path) {
 }
 
 template <typename Syntax>
-bool CBasicPath<Syntax>::Get_CurrentDirectory(std::string& out) {
+bool CBasicPath<Syntax>::Get_CurrentDirectory(std::string& out, CurrentDirectoryQuery query) {
     return Guarded([&] {
         out.assign(8, '\0');
         for (;;) {
-            const CurrentDirectoryAnswer answer =
-                Syntax::query_current_directory(&out[0], out.size());
+            const CurrentDirectoryAnswer answer = query(&out[0], out.size());
             if (answer == CurrentDirectoryAnswer::done) break;
             // Any other failure would come back the same however large the buffer grew.
             if (answer == CurrentDirectoryAnswer::failed) return false;
@@ -243,21 +242,24 @@ bool CBasicPath<Syntax>::Join(std::string& out, const char* directory, const cha
 }
 
 template <typename Syntax>
-bool CBasicPath<Syntax>::To_Absolute(std::string& path) {
+bool CBasicPath<Syntax>::To_Absolute(std::string& path, CurrentDirectoryQuery query) {
     if (Is_Absolute(path)) return true;
     return Guarded([&] {
         // Built aside, so that a failure leaves path as it was.
         std::string joined;
-        if (!Get_CurrentDirectory(joined) || !Append_Relative<Syntax>(joined, path)) return false;
+        if (!Get_CurrentDirectory(joined, query) || !Append_Relative<Syntax>(joined, path)) {
+            return false;
+        }
         path.swap(joined);
         return true;
     });
 }
 
 template <typename Syntax>
-bool CBasicPath<Syntax>::To_Absolute(std::string& out, const std::string& path) {
+bool CBasicPath<Syntax>::To_Absolute(std::string& out, const std::string& path,
+                                     CurrentDirectoryQuery query) {
     if (&out != &path && !Guarded([&] { return Assign(out, path); })) return false;
-    return To_Absolute(out);
+    return To_Absolute(out, query);
 }
 
 template <typename Syntax>
@@ -299,7 +301,6 @@ bool CBasicPath<Syntax>::Get_Filename(std::string& out, const std::string& path)
 
 template <typename Syntax>
 bool CBasicPath<Syntax>::Exists(const std::string& path) {
-    // What CFileInfo would say of `exists`, without the times and permissions it also gathers.
     return Entry_Kind(path.empty() ? "." : path.c_str()) != EntryKind::none;
 }
 

@@ -26,9 +26,9 @@ using CurrentDirectoryQuery = CurrentDirectoryAnswer (*)(char* buffer, std::size
 struct WindowsPathSyntax {
     static constexpr char kSeparator = '\\';  ///< the separator written
     static constexpr bool kDrives = true;     ///< drive and server roots, \\?\ and \\.\ prefixes
-    /// Where the current directory comes from: the platform in the Windows build, elsewhere a
-    /// query that always fails. Tests may point it at a fake.
-    static CurrentDirectoryQuery query_current_directory;
+    /// Where the current directory comes from unless a caller says otherwise: the platform in
+    /// the Windows build, elsewhere a query that always fails.
+    static const CurrentDirectoryQuery query_current_directory;
 };
 
 /// POSIX syntax: '/' and '\' read, '/' written; absolute with a leading '/', which is also the
@@ -36,9 +36,9 @@ struct WindowsPathSyntax {
 struct PosixPathSyntax {
     static constexpr char kSeparator = '/';  ///< the separator written
     static constexpr bool kDrives = false;   ///< the only root is a leading '/'
-    /// Where the current directory comes from: the platform in the POSIX build, elsewhere a
-    /// query that always fails. Tests may point it at a fake.
-    static CurrentDirectoryQuery query_current_directory;
+    /// Where the current directory comes from unless a caller says otherwise: the platform in
+    /// the POSIX build, elsewhere a query that always fails.
+    static const CurrentDirectoryQuery query_current_directory;
 };
 
 // Every operation that can fail reports it by its result, never by an exception: running out
@@ -50,20 +50,24 @@ class CBasicPath {
   public:
     /// True when `path` is absolute under this syntax.
     static bool Is_Absolute(const std::string& path);
-    /// The process's current directory without trailing separators (so a root gives "C:" or
-    /// the empty string). False when it cannot be obtained.
-    [[nodiscard]] static bool Get_CurrentDirectory(std::string& out);
+    /// The process's current directory, as `query` tells it, without trailing separators (so a
+    /// root gives "C:" or the empty string). False when it cannot be obtained.
+    [[nodiscard]] static bool Get_CurrentDirectory(
+        std::string& out, CurrentDirectoryQuery query = Syntax::query_current_directory);
     /// out = relative when it is absolute, else directory + a separator where needed + relative.
     /// `out` may be the same string as either input.
     [[nodiscard]] static bool Join(std::string& out, const std::string& directory,
                                    const std::string& relative);
     /// The same for character arrays, which may point anywhere into `out`; null reads as empty.
     [[nodiscard]] static bool Join(std::string& out, const char* directory, const char* relative);
-    /// Makes `path` absolute against the current directory, in place; an absolute path is left
-    /// as it is (not normalized).
-    [[nodiscard]] static bool To_Absolute(std::string& path);
+    /// Makes `path` absolute against the current directory (as `query` tells it), in place; an
+    /// absolute path is left as it is (not normalized).
+    [[nodiscard]] static bool To_Absolute(
+        std::string& path, CurrentDirectoryQuery query = Syntax::query_current_directory);
     /// The same into `out`, which may be `path`.
-    [[nodiscard]] static bool To_Absolute(std::string& out, const std::string& path);
+    [[nodiscard]] static bool To_Absolute(
+        std::string& out, const std::string& path,
+        CurrentDirectoryQuery query = Syntax::query_current_directory);
     /// The canonical form of `path`, in place: separators written natively, empty and "."
     /// components dropped, ".." resolved where it can be, no trailing separator. `path` is left
     /// as it was on false.

@@ -1,9 +1,8 @@
-#include <io.h>
 #include <windows.h>
 
 #include <cstring>
 
-#include "path/file_entry.h"
+#include "path/entry_kind.h"
 #include "path/path_chars.h"
 
 namespace {
@@ -11,19 +10,6 @@ namespace {
 /// Exactly a letter, ':' and a backslash.
 bool Is_Drive_Root(const char* name) {
     return Is_Ascii_Letter(name[0]) && name[1] == ':' && name[2] == '\\' && name[3] == '\0';
-}
-
-CFileTime Calendar_Time(const FILETIME& file_time) {
-    CFileTime time;
-    SYSTEMTIME fields;
-    if (!FileTimeToSystemTime(&file_time, &fields)) return time;
-    time.month = static_cast<std::int16_t>(fields.wMonth);
-    time.day = static_cast<std::int16_t>(fields.wDay);
-    time.year = static_cast<std::int16_t>(fields.wYear);
-    time.hour = static_cast<std::int16_t>(fields.wHour);
-    time.minute = static_cast<std::int16_t>(fields.wMinute);
-    time.second = static_cast<std::int16_t>(fields.wSecond);
-    return time;
 }
 
 // Finds `name` as FindFirstFileA does, or as the drive root its full form names; false when
@@ -57,19 +43,4 @@ EntryKind Entry_Kind(const char* name) {
     if (!Find_Entry(name, data)) return EntryKind::none;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::folder
                                                                    : EntryKind::file;
-}
-
-bool Look_Up_Entry(const char* name, FileEntry& entry) {
-    WIN32_FIND_DATAA data;
-    if (!Find_Entry(name, data)) return false;
-    entry.is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    entry.creation_time = Calendar_Time(data.ftCreationTime);
-    entry.last_access_time = Calendar_Time(data.ftLastAccessTime);
-    entry.last_write_time = Calendar_Time(data.ftLastWriteTime);
-    return true;
-}
-
-bool May_Access(const char* name, AccessMode mode) {
-    return _access(name, static_cast<int>(mode)) == 0;
 }
