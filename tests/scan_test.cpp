@@ -61,6 +61,11 @@ TEST(ScanTest, AnalysisCopiesAndTheirOffsets) {
         state = ScanState{};
         EXPECT_FALSE(Check_Comments(line, state)) << line;
     }
+    // A backslash before the splice escapes the first byte of the next line, even a line of
+    // one byte: the quote there does not close the string.
+    state = ScanState{};
+    ASSERT_TRUE(Check_Comments("s = \"x\\\\", state));
+    EXPECT_FALSE(Check_Comments("\"", state));
 }
 
 TEST(ScanTest, PlainLinesStopAtTheLineOfTheFirstStopByte) {

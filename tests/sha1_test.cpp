@@ -32,6 +32,10 @@ TEST(Sha1Digest, VectorsInPieces) {
             EXPECT_EQ(text, expected) << "in pieces of " << size;
         }
     }
+    // Many whole blocks handed over in one piece: the alphabet over and over, 1000 letters.
+    std::string alphabet;
+    for (int i = 0; i < 1000; ++i) alphabet.push_back(static_cast<char>('a' + i % 26));
+    EXPECT_EQ(Sha1_Hex(alphabet), "0C1E754AD8A0130E18BF2D3B0A57E29AD95E75CD");
 }
 
 }  // namespace
