@@ -11,7 +11,7 @@
 
 namespace {
 
-struct Folder_Closer {
+struct FolderCloser {
     void operator()(DIR* folder) const { closedir(folder); }
 };
 
@@ -21,7 +21,7 @@ bool List_Folder(const std::string& folder, std::vector<ListedName>& names) {
     // Listing needs read permission and finding a name search permission: a folder with only
     // the first lists names that a look-up cannot reach.
     if (faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) != 0) return false;
-    const std::unique_ptr<DIR, Folder_Closer> listing(opendir(folder.c_str()));
+    const std::unique_ptr<DIR, FolderCloser> listing(opendir(folder.c_str()));
     if (!listing) return false;
     for (;;) {
         errno = 0;
