@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -24,3 +25,10 @@ FILE* Create_Replacement(const std::string& target, std::string& temporary);
 
 /// Renames `temporary` over `target` in one step. False on failure; the caller prints the error.
 [[nodiscard]] bool Replace_File(const char* temporary, const char* target);
+
+/// Sets `temporary` to a candidate path for the replacement of `target`:
+/// ".<name>.quillfold-<8 hex digits>" in the same folder, the digits drawn from `state`, which
+/// moves on, so that a taken name is followed by another. `separators` are the characters that
+/// end a folder name on this platform.
+void Replacement_Path(const std::string& target, const char* separators, std::uint64_t& state,
+                      std::string& temporary);

@@ -6,18 +6,6 @@
 
 #include "io/replace_file.h"
 
-namespace {
-
-std::uint64_t Next_Random(std::uint64_t& state) {
-    state += 0x9E3779B97F4A7C15u;
-    std::uint64_t z = state;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return z ^ (z >> 31);
-}
-
-}  // namespace
-
 OutputKind Output_Kind(const char* path, std::string& target) {
     target = path;
     // Opening with no access rights tells a disk file from a device without disturbing either.
@@ -30,18 +18,12 @@ OutputKind Output_Kind(const char* path, std::string& target) {
 }
 
 FILE* Create_Replacement(const std::string& target, std::string& temporary) {
-    const std::size_t separator = target.find_last_of("/\\:");
-    const std::size_t name = separator == std::string::npos ? 0 : separator + 1;
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     std::uint64_t state = static_cast<std::uint64_t>(counter.QuadPart) ^
                           (static_cast<std::uint64_t>(GetCurrentProcessId()) << 40);
-    static const char kDigits[] = "0123456789abcdef";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary.assign(target, 0, name).append(".").append(target, name, std::string::npos);
-        temporary.append(".quillfold-");
-        std::uint64_t bits = Next_Random(state);
-        for (int i = 0; i < 8; ++i, bits >>= 4) temporary.push_back(kDigits[bits & 15]);
+        Replacement_Path(target, "/\\:", state, temporary);
         // Others may read it but not write it, and it may be deleted while open, so that an
         // interrupt can remove it before the stream is closed. Windows files carry no
         // permission bits of the kind POSIX ones do: a new file gets the folder's defaults.

@@ -1,21 +1,18 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
-
 #include "io/signal_cleanup.h"
+#include "io/signal_cleanup_paths.h"
 
 namespace {
 
-// A signal handler can reach nothing but process-wide state, so this is the one place that has
-// some: the paths to remove, each prepared before it is stored, and the handling put aside.
-std::atomic<const char*> g_paths[2];
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The handling put aside, for the destructor to put back.
 struct sigaction g_previous[3];
 sigset_t g_held;
 
 void Remove_And_Resend(int signal_number) {
-    for (std::atomic<const char*>& slot : g_paths) {
+    for (std::atomic<const char*>& slot : g_cleanup_paths) {
         if (const char* path = slot.load()) unlink(path);
     }
     // SA_RESETHAND has put the default action back: once this returns, the signal, blocked
@@ -39,21 +36,7 @@ SignalCleanup::SignalCleanup() {
 
 SignalCleanup::~SignalCleanup() {
     for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &g_previous[i], nullptr);
-    for (std::atomic<const char*>& slot : g_paths) slot.store(nullptr);
-}
-
-void SignalCleanup::Add(const char* path) {
-    for (std::atomic<const char*>& slot : g_paths) {
-        const char* empty = nullptr;
-        if (slot.compare_exchange_strong(empty, path)) return;
-    }
-}
-
-void SignalCleanup::Drop(const char* path) {
-    for (std::atomic<const char*>& slot : g_paths) {
-        const char* expected = path;
-        slot.compare_exchange_strong(expected, nullptr);
-    }
+    for (std::atomic<const char*>& slot : g_cleanup_paths) slot.store(nullptr);
 }
 
 void SignalCleanup::Hold() {

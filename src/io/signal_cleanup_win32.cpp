@@ -1,22 +1,20 @@
 #include <windows.h>
 
-#include <atomic>
 #include <csignal>
 
 #include "io/signal_cleanup.h"
+#include "io/signal_cleanup_paths.h"
 
 namespace {
 
-// A signal handler can reach nothing but process-wide state, so this is the one place that has
-// some: the paths to remove, each prepared before it is stored, and the handling put aside.
 // Windows has no SIGHUP; closing the console ends the process without a signal.
-std::atomic<const char*> g_paths[2];
 constexpr int kSignals[] = {SIGINT, SIGTERM};
+// The handling put aside, for the destructor to put back.
 void (*g_previous[2])(int);
 
 void Remove_And_Resend(int signal_number) {
     // The temporary was opened for sharing with deletion, so it goes even while still open.
-    for (std::atomic<const char*>& slot : g_paths) {
+    for (std::atomic<const char*>& slot : g_cleanup_paths) {
         if (const char* path = slot.load()) DeleteFileA(path);
     }
     std::signal(signal_number, SIG_DFL);
@@ -34,21 +32,7 @@ SignalCleanup::SignalCleanup() {
 
 SignalCleanup::~SignalCleanup() {
     for (int i = 0; i < 2; ++i) std::signal(kSignals[i], g_previous[i]);
-    for (std::atomic<const char*>& slot : g_paths) slot.store(nullptr);
-}
-
-void SignalCleanup::Add(const char* path) {
-    for (std::atomic<const char*>& slot : g_paths) {
-        const char* empty = nullptr;
-        if (slot.compare_exchange_strong(empty, path)) return;
-    }
-}
-
-void SignalCleanup::Drop(const char* path) {
-    for (std::atomic<const char*>& slot : g_paths) {
-        const char* expected = path;
-        slot.compare_exchange_strong(expected, nullptr);
-    }
+    for (std::atomic<const char*>& slot : g_cleanup_paths) slot.store(nullptr);
 }
 
 // A Windows signal handler runs on a thread of its own, which no mask holds back; the moment
