@@ -18,8 +18,8 @@
 // section. A run that fails must leave a given out.txt with its time, and no run may leave a
 // file that is neither the tree's nor one it was asked to write. Everywhere, file names included,
 // "{root}" is the tree's root, "{slashed root}" the same with '/', "{/}" the native separator,
-// "{lf}" a line feed, "{date}" the build date, and "{hash <path>}" the include-once key of a
-// path.
+// "{//}" that separator as a C or DOT string escapes it, "{lf}" a line feed, "{date}" the build
+// date, and "{hash <path>}" the include-once key of a path.
 
 #include <gtest/gtest.h>
 
@@ -210,6 +210,7 @@ class CaseTest : public TreeTest {
         Replace_All(expanded, "{slashed root}", slashed_root);
         Replace_All(expanded, "{/}",
                     std::string(1, static_cast<char>(fs::path::preferred_separator)));
+        Replace_All(expanded, "{//}", kWindows ? "\\\\" : "/");
         Replace_All(expanded, "{date}", __DATE__);
         Replace_All(expanded, "{lf}", "\n");
         for (std::size_t at; (at = expanded.find("{hash ")) != std::string::npos;) {
