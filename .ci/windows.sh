@@ -69,6 +69,9 @@ trap cleanup EXIT
 # minute, so a run that is still going after five has hung.
 echo "windows.sh: running the tests under $wine"
 start=$SECONDS
+# The prefix is made by a first start of its own: right after Wine is installed, the very first
+# start in a new prefix can fail to load the system libraries.
+timeout 120 "$wine" cmd /c exit 0 > /dev/null 2>&1 || true
 cd "$build/tests"
 timeout --kill-after=10 300 "$wine" ./quillfold_tests.exe
 echo "windows.sh: tests passed in $((SECONDS - start)) s"
