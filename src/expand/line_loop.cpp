@@ -32,7 +32,9 @@ void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
     std::uint32_t lines = 0;
     const std::size_t size = Plain_Lines(waiting, frame.scan, lines);
     if (size == 0) return;
-    output.Write(waiting.data(), size);
+    // Written from the read buffer itself: the reader releases it before it reads more.
+    frame.file.Lend_To(output);
+    output.Write_Held(waiting.data(), size);
     frame.file.Skip_Lines(size);
     frame.line_counter += lines;
 }

@@ -48,43 +48,42 @@ void Find_Sse2(const char* data, std::size_t blocks, SpecialBytes* out) {
 }
 
 #if QUILLFOLD_AVX2
-__attribute__((target("avx2,popcnt"))) std::uint64_t Bits(__m256i lanes) {
-    return static_cast<unsigned>(_mm256_movemask_epi8(lanes));
+// The masks of 32 bytes, in the low half of each of the four.
+struct Half {
+    std::uint32_t feeds, code, literal, comment;
+};
+
+__attribute__((target("avx2,popcnt"))) inline Half Find_Half(const char* data) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + 1));
+    const __m256i feeds = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'));
+    const __m256i returns = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r'));
+    const __m256i slashes = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('/'));
+    const __m256i quoting = _mm256_or_si256(
+        _mm256_or_si256(returns, _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\\'))),
+        _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('"')),
+                        _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\''))));
+    const __m256i code = _mm256_or_si256(
+        quoting, _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('#')), slashes));
+    const __m256i ends = _mm256_and_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('*')),
+                                          _mm256_cmpeq_epi8(next, _mm256_set1_epi8('/')));
+    return {static_cast<std::uint32_t>(_mm256_movemask_epi8(feeds)),
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(code)),
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(quoting, feeds))),
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(returns, ends)))};
 }
 
 __attribute__((target("avx2,popcnt"))) void Find_Avx2(const char* data, std::size_t blocks,
                                                       SpecialBytes* out) {
-    const __m256i feed = _mm256_set1_epi8('\n');
-    const __m256i ret = _mm256_set1_epi8('\r');
-    const __m256i hash = _mm256_set1_epi8('#');
-    const __m256i slash = _mm256_set1_epi8('/');
-    const __m256i quote = _mm256_set1_epi8('"');
-    const __m256i apostrophe = _mm256_set1_epi8('\'');
-    const __m256i backslash = _mm256_set1_epi8('\\');
-    const __m256i star = _mm256_set1_epi8('*');
     for (std::size_t b = 0; b < blocks; ++b, data += kSpecialBlock) {
-        std::uint64_t feeds = 0, code = 0, literal = 0, comment = 0;
-        for (unsigned i = 0; i < kSpecialBlock; i += 32) {
-            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
-            const __m256i next =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + 1));
-            const __m256i feeds_here = _mm256_cmpeq_epi8(bytes, feed);
-            const __m256i returns_here = _mm256_cmpeq_epi8(bytes, ret);
-            const __m256i quoting = _mm256_or_si256(
-                _mm256_or_si256(returns_here, _mm256_cmpeq_epi8(bytes, backslash)),
-                _mm256_or_si256(_mm256_cmpeq_epi8(bytes, quote),
-                                _mm256_cmpeq_epi8(bytes, apostrophe)));
-            feeds |= Bits(feeds_here) << i;
-            literal |= Bits(_mm256_or_si256(quoting, feeds_here)) << i;
-            code |= Bits(_mm256_or_si256(quoting, _mm256_or_si256(_mm256_cmpeq_epi8(bytes, hash),
-                                                                  _mm256_cmpeq_epi8(bytes, slash))))
-                    << i;
-            comment |= Bits(_mm256_or_si256(returns_here,
-                                            _mm256_and_si256(_mm256_cmpeq_epi8(bytes, star),
-                                                             _mm256_cmpeq_epi8(next, slash))))
-                       << i;
-        }
-        out[b] = {feeds, code, literal, comment,
+        const Half low = Find_Half(data);
+        const Half high = Find_Half(data + 32);
+        const auto join = [](std::uint32_t l, std::uint32_t h) {
+            return std::uint64_t{l} | std::uint64_t{h} << 32;
+        };
+        const std::uint64_t feeds = join(low.feeds, high.feeds);
+        out[b] = {feeds, join(low.code, high.code), join(low.literal, high.literal),
+                  join(low.comment, high.comment),
                   static_cast<std::uint32_t>(__builtin_popcountll(feeds))};
     }
 }
