@@ -380,10 +380,10 @@ std::optional<Handled> Expand_Computed(RunState& state) {
             break;
         case ComputedIncludes::Outcome::too_many:
             state.diagnostics.Warning_At(includer.path, line_number,
-                                         "#include %.*s may name more than %zu files: left to "
+                                         "#include %.*s may name more than %u files: left to "
                                          "the compiler",
                                          static_cast<int>(macro.size()), macro.data(),
-                                         ComputedIncludes::kMaxCandidates);
+                                         static_cast<unsigned>(ComputedIncludes::kMaxCandidates));
             Write_Lines(state.output, state.directive);
             return Handled::next_line;
         case ComputedIncludes::Outcome::wanting:
