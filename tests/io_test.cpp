@@ -71,11 +71,21 @@ TEST_F(IoTest, FormattedTextPastTheBufferEnd) {
     OutputStream out(file);
     out.Write("ab");
     out.Write(whole);  // longer than the buffer: handed on directly after what is buffered
+    // Runs written from where they are come out in their place among buffered bytes, more of
+    // them than are kept at once.
+    const std::string run(1500, 'r');
+    std::string runs;
+    for (int i = 0; i < 70; ++i, runs += run + "\n") {
+        out.Write_Held(run.data(), run.size());
+        out.Put('\n');
+    }
     out.Write(before);
     out.Print("#line %u \"%s\"", 123456u, name.c_str());
     out.Print("%s", "end");
+    const std::string expected = "ab" + whole + runs + before + "#line 123456 \"" + name + "\"end";
+    EXPECT_EQ(out.Position(), expected.size());
     ASSERT_TRUE(out.Close());
-    EXPECT_TRUE(Read("out.txt") == "ab" + whole + before + "#line 123456 \"" + name + "\"end");
+    EXPECT_TRUE(Read("out.txt") == expected);
 }
 
 TEST_F(IoTest, OpenFilesUnderALowLimit) {

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "scan/line_scan.h"
 #include "scan/plain_lines.h"
+#include "scan/special_bytes.h"
 
 namespace {
 
@@ -68,28 +70,66 @@ TEST(ScanTest, AnalysisCopiesAndTheirOffsets) {
     EXPECT_FALSE(Check_Comments("\"", state));
 }
 
-TEST(ScanTest, PlainLinesStopAtTheLineOfTheFirstStopByte) {
-    // Lines of 0 to 16 bytes, then more than 255 blocks of 16-byte lines, whose line feeds all
-    // fall in one lane of a block; a stop byte all over, in every alignment.
-    std::string text;
-    for (std::size_t i = 0; text.size() < 80; ++i) text += std::string(i % 17, 'a') + "\n";
-    for (int i = 0; i < 300; ++i) text += std::string(15, 'x') + "\n";
-    for (std::size_t size = 0; size <= text.size(); size += size < 80 ? 1 : 61) {
-        for (const char stop : "#/\"'\\\r"s) {
-            for (std::size_t at = size < 40 ? 0 : size - 40; at <= size; ++at) {
-                std::string piece = text.substr(0, size);
-                if (at < size) piece[at] = stop;
-                // The whole lines before the stop; a last partial block may be left out.
-                const auto prefix = [](const std::string& t) {
-                    const std::size_t end = t.rfind('\n', t.find_first_of("#/\"'\\\r"));
-                    return end == std::string::npos ? 0 : end + 1;
-                };
-                std::uint32_t lines = 7;
-                const std::size_t length = Plain_Lines(piece, lines);
-                ASSERT_LE(length, prefix(piece)) << size << " " << at;
-                ASSERT_GE(length, prefix(piece.substr(0, size / 16 * 16))) << size << " " << at;
-                ASSERT_EQ(lines, std::count(piece.begin(), piece.begin() + length, '\n'));
+TEST(ScanTest, SpecialBytesAtEveryLaneMatchAByteLoop) {
+    const auto bits = [](const std::string& b, std::size_t from, const char* set, bool ends) {
+        std::uint64_t mask = 0;
+        for (std::size_t i = 0; i < 64; ++i) {
+            const char c = b[from + i];
+            const bool hit = (c != '\0' && std::strchr(set, c) != nullptr) ||
+                             (ends && c == '*' && b[from + i + 1] == '/');
+            mask |= std::uint64_t{hit} << i;
+        }
+        return mask;
+    };
+    for (std::size_t at = 0; at < 128; ++at) {
+        for (const char c : "\n\r#/\"'\\*"s) {
+            std::string b(129, 'a');
+            b[at] = c;
+            if (c == '*') b[at + 1] = '/';  // a "*/" across two blocks at 63
+            SpecialBytes got[2];
+            Find_Special_Bytes(b.data(), 2, got);
+            for (std::size_t k = 0; k < 2; ++k) {
+                SCOPED_TRACE(testing::Message() << at << " " << int(c) << " " << k);
+                EXPECT_EQ(got[k].feeds, bits(b, 64 * k, "\n", false));
+                EXPECT_EQ(got[k].feed_count, Count_Bits64(got[k].feeds));
+                EXPECT_EQ(got[k].code, bits(b, 64 * k, "\r#/\"'\\", false));
+                EXPECT_EQ(got[k].literal, bits(b, 64 * k, "\n\r\"'\\", false));
+                EXPECT_EQ(got[k].comment, bits(b, 64 * k, "\r", true));
             }
+        }
+    }
+}
+
+TEST(ScanTest, PlainLinesPassWhatTheLineScanPassesAndStopAtTheRest) {
+    const std::string passing =
+        "x = a / b; // it's \"#\" a\\b\n/* a\n * '#' */ c = '\\'';\ns = \"\\\"#\\\\\" + \"'\";\n"
+        "/**/ /*/ */ y; x = 1; /* open\n  still */ z\n  /* open \\\nclose */\n";
+    // Each stops the scan at its line: a directive, a continued line, a raw string, a digit
+    // separator, a prefixed literal, a comment that may follow a token, a carriage return.
+    const char* stopping[] = {"#if x\n", "/* c */ # x\n", "a \\\n", "s = \"a\\ \n", "r = R\"(\n",
+                              "n = 1'0;\n", "u = u8'a';\n", "/**/ /* a\n", "// c \\\n",
+                              "c /* a \r\n", "x\r", "s = \"a\n", "y = 1; /* open\n"};
+    // The stopping line, and the text after it, shifted over a whole block; the text ends
+    // inside a block.
+    for (std::size_t shift = 0; shift <= 64; ++shift) {
+        const std::string pad = std::string(shift, '-') + "\n";
+        for (const char* stop : stopping) {
+            const bool continued = stop == std::string("y = 1; /* open\n");
+            const std::string text = pad + passing + stop + (continued ? "*/ #x\n" : "") + "tail";
+            SCOPED_TRACE(testing::Message() << shift << " " << testing::PrintToString(stop));
+            ScanState state, expected;
+            std::uint32_t lines = 0;
+            const std::size_t length = Plain_Lines(text, state, lines);
+            std::size_t want = pad.size() + passing.size();
+            if (continued) want += std::strlen(stop);
+            ASSERT_EQ(length, want);
+            ASSERT_EQ(lines, std::count(text.begin(), text.begin() + length, '\n'));
+            for (std::size_t at = 0; at < length; at = text.find('\n', at) + 1) {
+                ASSERT_TRUE(Check_Comments(text.substr(at, text.find('\n', at) - at), expected));
+            }
+            EXPECT_EQ(state.mode, expected.mode);
+            EXPECT_EQ(state.in_logical_line, expected.in_logical_line);
+            EXPECT_EQ(state.spliced, expected.spliced);
         }
     }
 }

@@ -25,13 +25,16 @@ enum class Opened { ready, skipped, failed };
 enum class Leave { top, end_of_file, failed };
 enum class Handled { next_line, top, failed };
 
-// Copies the plain lines waiting in the frame's read buffer in one piece.
+// Copies the plain lines waiting in the frame's read buffer in one piece, the scan moved past
+// them.
 void Copy_Plain_Lines(IncludeFrame& frame, OutputStream& output) {
     const std::string_view waiting = frame.file.Waiting();
     std::uint32_t lines = 0;
-    const std::size_t size = Plain_Lines(waiting, lines);
+    const std::size_t size = Plain_Lines(waiting, frame.scan, lines);
     if (size == 0) return;
-    output.Write(waiting.data(), size);
+    // Written from the read buffer itself: the reader releases it before it reads more.
+    frame.file.Lend_To(output);
+    output.Write_Held(waiting.data(), size);
     frame.file.Skip_Lines(size);
     frame.line_counter += lines;
 }

@@ -29,6 +29,7 @@ std::size_t Find_Line_End(const char* text, std::size_t size) {
 
 LineReader::~LineReader() {
     Close();
+    Release();
 }
 
 LineReader::LineReader(LineReader&& other) noexcept {
@@ -38,6 +39,8 @@ LineReader::LineReader(LineReader&& other) noexcept {
 LineReader& LineReader::operator=(LineReader&& other) noexcept {
     if (this != &other) {
         Close();
+        Release();
+        holder_ = std::exchange(other.holder_, nullptr);
         file_ = std::exchange(other.file_, nullptr);
         identity_ = other.identity_;
         idle_ = std::exchange(other.idle_, nullptr);
@@ -98,6 +101,7 @@ void LineReader::Adopt(FILE* file, const FileIdentity& identity) {
 
 bool LineReader::Fill() {
     if (drained_ || failed_) return false;
+    Release();
     if (begin_ > 0) {
         std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;

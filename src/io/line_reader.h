@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "io/idle_files.h"
+#include "io/output_stream.h"
 #include "path/file_identity.h"
 
 /// A text file read line by line through its own buffer, with the end-of-file and error
@@ -64,6 +65,10 @@ class LineReader {
     /// if they had been read as lines.
     void Skip_Lines(std::size_t count) { begin_ += count; }
 
+    /// `output` holds bytes of this reader's buffer (`OutputStream::Write_Held`): it is
+    /// released before the buffer changes or goes. `output` must outlive the reader.
+    void Lend_To(OutputStream& output) { holder_ = &output; }
+
     /// A read went past the last byte (the stream's end-of-file indicator).
     bool At_End() const { return at_end_; }
     /// A read failed (the stream's error indicator).
@@ -100,4 +105,10 @@ class LineReader {
     bool owned_ = true;
     bool too_long_ = false;
     std::size_t max_line_ = SIZE_MAX;
+    OutputStream* holder_ = nullptr;  ///< may hold bytes of the buffer
+    /// Has the holder hand over what it holds of the buffer, before the buffer changes.
+    void Release() {
+        if (holder_ != nullptr) holder_->Release();
+        holder_ = nullptr;
+    }
 };

@@ -49,9 +49,45 @@ std::uint64_t OutputStream::Count_Line_Ends(const char* data, std::size_t size) 
 void OutputStream::Flush() {
     Count_Buffered();
     counted_ = 0;
+    if (!held_.empty()) {
+        Hand_Over_Held();
+        return;
+    }
     if (used_ == 0) return;
     Hand_Over(buffer_.get(), used_);
     used_ = 0;
+}
+
+void OutputStream::Write_Held(const char* data, std::size_t size) {
+    if (size < kHeldMinimum || size > limit_ - Position()) {
+        Write(data, size);
+        return;
+    }
+    if (counting_) line_ends_ += Count_Line_Ends(data, size);
+    if (used_ > own_from_) held_.push_back({buffer_.get() + own_from_, used_ - own_from_});
+    own_from_ = used_;
+    held_.push_back({data, size});
+    held_bytes_ += size;
+    Update_Stop();
+    if (held_.size() >= kMaxHeld) Flush();
+}
+
+void OutputStream::Hand_Over_Held() {
+    if (used_ > own_from_) held_.push_back({buffer_.get() + own_from_, used_ - own_from_});
+    handed_over_ += held_bytes_ + used_;
+    held_bytes_ = 0;
+    used_ = own_from_ = 0;
+    Update_Stop();
+    if (mode_ == OutputMode::own && file_ != nullptr) {
+        if (!Write_Text_Pieces(file_, held_.data(), held_.size())) failed_ = true;
+    } else {
+        for (const TextPiece& piece : held_) {
+            // Counted above: handed over again, they would count twice.
+            handed_over_ -= piece.size;
+            Hand_Over(piece.data, piece.size);
+        }
+    }
+    held_.clear();
 }
 
 bool OutputStream::Make_Room() {

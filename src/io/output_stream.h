@@ -6,8 +6,10 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "io/diagnostics.h"
+#include "io/text_file.h"
 
 /// What an OutputStream does with the bytes it is handed.
 enum class OutputMode {
@@ -49,6 +51,13 @@ class OutputStream {
         Write(text);
         Put(end);
     }
+    /// `Write` without the copy where the run is long enough to spare it: the bytes are handed
+    /// over from where they are, so they must stay as they are until `Release` (or `Close`).
+    void Write_Held(const char* data, std::size_t size);
+    /// Hands over the bytes `Write_Held` took, so that the memory they are in may change.
+    void Release() {
+        if (!held_.empty()) Flush();
+    }
     /// printf-style formatting into the output; arguments must not hold NUL-containing text
     /// that has to be written whole (use `Write` for that).
     void Print(const char* format, ...)
@@ -81,7 +90,7 @@ class OutputStream {
     /// met), printing the limit's error unless that was done before.
     void Exceed_Limit();
     /// The bytes taken so far, buffered or handed over.
-    std::uint64_t Position() const { return handed_over_ + used_; }
+    std::uint64_t Position() const { return handed_over_ + held_bytes_ + used_; }
     /// Counts the line ends (line feeds and carriage returns) taken from now on.
     void Count_Lines() { counting_ = true; }
     /// With Count_Lines, the number of the line being written: one more than the line ends so
@@ -98,8 +107,14 @@ class OutputStream {
 
   private:
     static constexpr std::size_t kCapacity = 64 * 1024;
+    /// Runs shorter than this are copied: a piece of their own would cost more.
+    static constexpr std::size_t kHeldMinimum = 1024;
+    /// The pieces kept before they are handed over together.
+    static constexpr std::size_t kMaxHeld = 64;
     /// Passes bytes on to the stream (or compares them).
     void Hand_Over(const char* data, std::size_t size);
+    /// Passes the held pieces and the buffered bytes between them on, in order.
+    void Hand_Over_Held();
     /// Counts the line ends among the buffered bytes not counted yet.
     void Count_Buffered() {
         if (!counting_) return;
@@ -113,7 +128,7 @@ class OutputStream {
     bool Make_Room();
     /// Where the buffer must be flushed: its end, or where the limit falls if that is nearer.
     void Update_Stop() {
-        const std::uint64_t left = limit_ - handed_over_;
+        const std::uint64_t left = limit_ - handed_over_ - held_bytes_;
         stop_ = left < kCapacity ? static_cast<std::size_t>(left) : kCapacity;
     }
 
@@ -132,4 +147,9 @@ class OutputStream {
     bool counting_ = false;
     std::uint64_t line_ends_ = 0;
     std::size_t counted_ = 0;  ///< the buffered bytes already counted
+    /// The runs taken by Write_Held and the buffered bytes before each, in their order; the
+    /// buffered bytes from `own_from_` on come after them.
+    std::vector<TextPiece> held_;
+    std::uint64_t held_bytes_ = 0;  ///< the bytes of the held runs
+    std::size_t own_from_ = 0;
 };

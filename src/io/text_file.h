@@ -25,6 +25,17 @@ std::size_t Read_Text(FILE* file, char* buffer, std::size_t size, bool& failed);
 /// the error.
 FILE* Open_Text_For_Writing(const char* path);
 
+/// A run of bytes to be written.
+struct TextPiece {
+    const char* data;
+    std::size_t size;
+};
+
+/// Writes the pieces to `file`, an unbuffered stream or one that holds no buffered bytes, one
+/// after the other in text mode, in as few system calls as the platform allows. False when a
+/// write fails.
+[[nodiscard]] bool Write_Text_Pieces(FILE* file, const TextPiece* pieces, std::size_t count);
+
 /// Opens `path` to be compared with text by Matches_Text. Null when it cannot be opened.
 FILE* Open_For_Comparing(const char* path);
 

@@ -1,6 +1,8 @@
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "io/text_file.h"
@@ -38,6 +40,34 @@ bool Rewind_Text(FILE* file) {
 
 FILE* Open_Text_For_Writing(const char* path) {
     return std::fopen(path, "w");
+}
+
+bool Write_Text_Pieces(FILE* file, const TextPiece* pieces, std::size_t count) {
+    // One writev for many pieces; a short write goes on from the byte it stopped at.
+    iovec vectors[64];
+    std::size_t next = 0;
+    std::size_t offset = 0;  // bytes of pieces[next] already written
+    while (next < count) {
+        int used = 0;
+        for (std::size_t i = next; i < count && used < 64 && used < IOV_MAX; ++i, ++used) {
+            const std::size_t skip = i == next ? offset : 0;
+            vectors[used].iov_base = const_cast<char*>(pieces[i].data + skip);
+            vectors[used].iov_len = pieces[i].size - skip;
+        }
+        ssize_t written = writev(fileno(file), vectors, used);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        auto left = static_cast<std::size_t>(written);
+        while (next < count && left >= pieces[next].size - offset) {
+            left -= pieces[next].size - offset;
+            offset = 0;
+            ++next;
+        }
+        offset += left;
+    }
+    return true;
 }
 
 FILE* Open_For_Comparing(const char* path) {

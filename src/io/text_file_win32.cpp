@@ -36,6 +36,14 @@ FILE* Open_Text_For_Writing(const char* path) {
     return _fsopen(path, "wt", _SH_DENYWR);
 }
 
+bool Write_Text_Pieces(FILE* file, const TextPiece* pieces, std::size_t count) {
+    // The stream's text mode turns each line feed into CR LF, so the pieces go through it.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::fwrite(pieces[i].data, 1, pieces[i].size, file) != pieces[i].size) return false;
+    }
+    return true;
+}
+
 FILE* Open_For_Comparing(const char* path) {
     // Read as bytes, so a file that differs only in its line ends does not pass for current.
     return _fsopen(path, "rb", _SH_DENYNO);

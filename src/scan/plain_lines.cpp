@@ -1,97 +1,274 @@
 #include "scan/plain_lines.h"
 
-#include "io/byte_scan.h"
+#include <cstring>
+
+#include "scan/special_bytes.h"
 
 namespace {
 
-#if QUILLFOLD_SSE2
-// The sum of the 16 byte lanes.
-std::size_t Sum_Lanes(__m128i lanes) {
-    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-    return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
-           static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+using Mode = ScanState::Mode;
+
+// Blanks as the line scan passes them before a line's end; a carriage return never gets here.
+bool Is_Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
-// Number of set bits in a 16-bit mask.
-unsigned Count_Bits(unsigned mask) {
-    mask = mask - ((mask >> 1) & 0x5555u);
-    mask = (mask & 0x3333u) + ((mask >> 2) & 0x3333u);
-    mask = (mask + (mask >> 4)) & 0x0F0Fu;
-    return (mask + (mask >> 8)) & 0x1Fu;
+// Bytes of identifiers and numbers, as the line scan counts them.
+bool Is_Word_Byte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
 }
-#endif
 
-#if !QUILLFOLD_SSE2
-// A byte that can start a directive, a comment or a literal, a backslash, which may continue the
-// line, or a carriage return, which the reader may have to drop.
-bool Is_Stop(char c) {
-    return c == '#' || c == '/' || c == '"' || c == '\'' || c == '\\' || c == '\r';
+// The bits of a block from `bit` up.
+std::uint64_t From(std::size_t bit) {
+    return ~std::uint64_t{0} << (bit % kSpecialBlock);
 }
-#endif
+
+constexpr std::size_t kNowhere = ~std::size_t{0};
+
+// What a block comment's opening line holds before it, which is what its later lines start
+// with: no token, some, or maybe some behind an earlier comment, which only the line scan tells.
+enum class Token : std::uint8_t { none, some, unknown };
+
+// Walks the special bytes of the text block after block in the mode of the scan; each mode
+// looks only at the bytes that can change it. Line feeds outside block comments and raw strings
+// are not looked at one by one: the last one before a point is found in the masks when needed.
+class Walk {
+  public:
+    Walk(std::string_view text, const ScanState& state)
+        : d_(text.data()), n_(text.size()), mode_(state.mode) {
+        line_mode_ = state.mode;
+        line_in_logical_ = state.in_logical_line;
+        comment_token_ = state.in_logical_line ? Token::some : Token::none;
+        code_from_ = state.mode == Mode::code ? 0 : kNowhere;
+    }
+
+    std::size_t Run(ScanState& state, std::uint32_t& lines);
+
+  private:
+    static constexpr std::size_t kWindow = 8;  // blocks classified at a time
+
+    const SpecialBytes& Block(std::size_t index) {
+        if (index - first_ >= count_) Classify(index);
+        return blocks_[index - first_];
+    }
+    void Classify(std::size_t index);
+    // The line feeds in [from, to) of the block at `base`.
+    static std::uint64_t Feeds(std::size_t from, std::size_t to, std::size_t base,
+                               const SpecialBytes& block) {
+        if (from >= to) return 0;
+        std::uint64_t feeds = block.feeds;
+        if (from > base) feeds &= From(from);
+        if (to < base + kSpecialBlock) feeds &= ~From(to);
+        return feeds;
+    }
+    // Notes the last of `feeds`, of the block at `base`: the line behind it begins in `mode`.
+    void Last_Feed(std::uint64_t feeds, std::size_t base, const SpecialBytes& block, Mode mode,
+                   bool in_logical) {
+        if (feeds == 0) return;
+        const std::size_t feed = base + Highest_Bit64(feeds);
+        line_begin_ = feed + 1;
+        line_feeds_before_ = feeds_before_;
+        line_feeds_ = block.feeds & ~(From(feed) << 1);
+        line_mode_ = mode;
+        line_in_logical_ = in_logical;
+    }
+    // The lines begun outside comments up to `to`, in the block at `base`.
+    void Code_Lines(std::size_t to, std::size_t base, const SpecialBytes& block) {
+        Last_Feed(Feeds(code_from_, to, base, block), base, block, Mode::code, false);
+    }
+    // The lines begun inside the block comment or raw string up to `to`. False when a block
+    // comment's lines cannot be told.
+    bool Comment_Lines(std::size_t to, std::size_t base, const SpecialBytes& block) {
+        const std::uint64_t feeds = Feeds(segment_, to, base, block);
+        if (feeds != 0 && mode_ == Mode::block_comment && comment_token_ == Token::unknown) {
+            return false;
+        }
+        Last_Feed(feeds, base, block, mode_, comment_token_ == Token::some);
+        return true;
+    }
+    Token Token_Before(std::size_t open) const;
+
+    const char* d_;
+    std::size_t n_;
+    Mode mode_;
+    SpecialBytes blocks_[kWindow];
+    std::size_t first_ = 0;  // the block index of blocks_[0]
+    std::size_t count_ = 0;
+    std::size_t feeds_before_ = 0;  // line feeds in the blocks before the current one
+    std::size_t code_from_;         // where the text outside comments last began
+    std::size_t segment_ = 0;       // where the block comment or raw string was last looked at
+    // The line the walk is in: where it begins, what was open there, the line feeds before it.
+    std::size_t line_begin_ = 0;
+    Mode line_mode_;
+    bool line_in_logical_;
+    std::size_t line_feeds_before_ = 0;
+    std::uint64_t line_feeds_ = 0;
+    Token comment_token_;
+};
+
+void Walk::Classify(std::size_t index) {
+    first_ = index;
+    const std::size_t at = index * kSpecialBlock;
+    // In place where a byte follows the blocks, for the "*/" that may straddle them.
+    const std::size_t whole = (n_ - at - 1) / kSpecialBlock;
+    if (whole > 0) {
+        count_ = whole < kWindow ? whole : kWindow;
+        Find_Special_Bytes(d_ + at, count_, blocks_);
+        return;
+    }
+    // The last bytes, padded with bytes special to no mode.
+    char tail[kSpecialBlock + 1] = {};
+    const std::size_t size = n_ - at < kSpecialBlock ? n_ - at : kSpecialBlock;
+    std::memcpy(tail, d_ + at, size);
+    Find_Special_Bytes(tail, 1, blocks_);
+    count_ = 1;
+}
+
+// Blanks back to the line's start say the line holds no token before the comment at `open`;
+// what may end an earlier comment leaves it unknown.
+Token Walk::Token_Before(std::size_t open) const {
+    std::size_t at = open;
+    while (at > line_begin_ && Is_Blank(d_[at - 1])) --at;
+    if (at == line_begin_) return line_in_logical_ ? Token::some : Token::none;
+    if (d_[at - 1] == '/' && at - 1 > line_begin_ && d_[at - 2] == '*') return Token::unknown;
+    return Token::some;
+}
+
+std::size_t Walk::Run(ScanState& state, std::uint32_t& lines) {
+    std::size_t at = 0;
+    std::size_t comment = 0;  // where the line comment's text begins
+    char quote = 0;
+    std::size_t current = 0;  // the index of the block being walked
+    const SpecialBytes* block = n_ > 0 ? &Block(0) : nullptr;
+    std::size_t base = 0;
+    for (;;) {
+        if (at >= base + kSpecialBlock) {
+            // On to the next block: what the last one held is accounted for.
+            if (mode_ == Mode::block_comment || mode_ == Mode::raw_string) {
+                if (!Comment_Lines(base + kSpecialBlock, base, *block)) goto stop;
+                segment_ = base + kSpecialBlock;
+            } else {
+                Code_Lines(base + kSpecialBlock, base, *block);
+            }
+            feeds_before_ += block->feed_count;
+            if (at >= n_) goto stop;
+            block = &Block(++current);
+            base += kSpecialBlock;
+        }
+        std::uint64_t mask = 0;
+        switch (mode_) {
+            case Mode::code:
+                mask = block->code;
+                break;
+            case Mode::block_comment:
+                mask = block->comment;
+                break;
+            case Mode::line_comment:
+            case Mode::string:
+            case Mode::character:
+            case Mode::raw_string:
+                mask = block->literal;
+                break;
+        }
+        mask &= From(at);
+        if (mask == 0) {
+            at = base + kSpecialBlock;  // nothing more in this block
+            continue;
+        }
+        const std::size_t p = base + Lowest_Bit64(mask);
+        const char c = d_[p];
+        at = p + 1;
+        if (c == '\r') goto stop_at;  // a line end of its own, or half of one
+        switch (mode_) {
+            case Mode::code:
+                if (c == '/') {
+                    if (at == n_) goto stop_at;
+                    if (d_[at] == '/') {
+                        mode_ = Mode::line_comment;
+                        comment = ++at;
+                    } else if (d_[at] == '*') {
+                        Code_Lines(p, base, *block);
+                        code_from_ = kNowhere;
+                        mode_ = Mode::block_comment;
+                        comment_token_ = Token_Before(p);
+                        // Behind "/*", so that "/*/" does not close itself.
+                        segment_ = ++at;
+                    }
+                } else if (c == '"' || c == '\'') {
+                    // A raw string, a digit separator or a prefixed character literal is left
+                    // to the line scan.
+                    if (p > 0 && (c == '"' ? d_[p - 1] == 'R' : Is_Word_Byte(d_[p - 1]))) {
+                        goto stop_at;
+                    }
+                    mode_ = c == '"' ? Mode::string : Mode::character;
+                    quote = c;
+                } else {
+                    goto stop_at;  // '#' may begin a directive, '\\' continue a line
+                }
+                break;
+            case Mode::block_comment:
+                // At the '*' of "*/".
+                if (!Comment_Lines(p, base, *block)) goto stop;
+                mode_ = Mode::code;
+                code_from_ = ++at;
+                break;
+            case Mode::line_comment: {
+                if (c != '\n') break;  // a quote or a backslash in the comment's text
+                // A backslash last on the line continues the comment.
+                std::size_t end = p;
+                while (end > comment && Is_Blank(d_[end - 1])) --end;
+                if (end > comment && d_[end - 1] == '\\') goto stop_at;
+                mode_ = Mode::code;
+                break;
+            }
+            case Mode::string:
+            case Mode::character:
+                if (c == '\n') goto stop_at;  // left open: the line scan reports it
+                if (c == '\\') {
+                    // It escapes the byte behind it, unless it continues the line.
+                    std::size_t next = at;
+                    while (next < n_ && Is_Blank(d_[next])) ++next;
+                    if (next == n_ || d_[next] == '\n' || d_[next] == '\r') goto stop_at;
+                    ++at;
+                } else if (c == quote) {
+                    mode_ = Mode::code;
+                }
+                break;
+            case Mode::raw_string:
+                if (c == '"') goto stop_at;  // may end it
+                break;
+        }
+    }
+stop_at:
+    // Stopped at the special byte just taken: the lines begun before it.
+    if (mode_ == Mode::block_comment || mode_ == Mode::raw_string) {
+        (void)Comment_Lines(at - 1, base, *block);
+    } else {
+        Code_Lines(at - 1, base, *block);
+    }
+stop:
+    state.mode = line_mode_;
+    state.in_logical_line = line_in_logical_;
+    lines = static_cast<std::uint32_t>(line_feeds_before_ + Count_Bits64(line_feeds_));
+    // A backslash-newline inside a block comment is passed over; the state still tells it.
+    state.spliced = false;
+    if (line_begin_ > 0 && line_mode_ == Mode::block_comment) {
+        std::size_t end = line_begin_ - 1;
+        while (end > 0 && Is_Blank(d_[end - 1])) --end;
+        state.spliced = end > 0 && d_[end - 1] == '\\';
+    }
+    return line_begin_;
+}
 
 }  // namespace
 
-std::size_t Plain_Lines(std::string_view text, std::uint32_t& lines) {
-    const char* at = text.data();
-    const std::size_t n = text.size();
-#if QUILLFOLD_SSE2
-    const __m128i feed = _mm_set1_epi8('\n');
-    const __m128i zero = _mm_setzero_si128();
-    std::size_t count = 0;
-    std::size_t i = 0;
-    unsigned stop = 0;
-    while (stop == 0 && i + 16 <= n) {
-        // Line feeds are counted in the 16 byte lanes, added up after at most 255 blocks, before
-        // a lane can overflow.
-        __m128i lanes = zero;
-        const std::size_t limit = n - i > 255 * 16 ? i + 255 * 16 : n;
-        for (; i + 16 <= limit; i += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + i));
-            const __m128i stops =
-                _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('#')),
-                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('/'))),
-                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
-                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\'')))),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')),
-                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
-            stop = static_cast<unsigned>(_mm_movemask_epi8(stops));
-            if (stop != 0) break;
-            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, feed));
-        }
-        count += Sum_Lanes(lanes);
+std::size_t Plain_Lines(std::string_view text, ScanState& state, std::uint32_t& lines) {
+    lines = 0;
+    const bool code = state.mode == Mode::code && !state.in_logical_line;
+    if (text.empty() || state.spliced || state.escape_pending ||
+        (!code && state.mode != Mode::block_comment && state.mode != Mode::raw_string)) {
+        return 0;
     }
-    if (stop != 0) {
-        // The line feeds before the first stop byte of its block still end plain lines.
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + i));
-        const unsigned feeds =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed))) &
-            ((stop & (0u - stop)) - 1u);
-        if (feeds != 0) {
-            lines = static_cast<std::uint32_t>(count + Count_Bits(feeds));
-            return i + Highest_Bit(feeds) + 1;
-        }
-    }
-    // Otherwise the plain lines end at the last line feed in the blocks passed over.
-    lines = static_cast<std::uint32_t>(count);
-    for (; i >= 16; i -= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + i - 16));
-        const unsigned feeds =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
-        if (feeds != 0) return i - 16 + Highest_Bit(feeds) + 1;
-    }
-    return 0;
-#else
-    std::size_t end = 0;
-    std::uint32_t count = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = at[i];
-        if (Is_Stop(c)) break;
-        if (c == '\n') {
-            ++count;
-            end = i + 1;
-        }
-    }
-    lines = count;
-    return end;
-#endif
+    return Walk(text, state).Run(state, lines);
 }
