@@ -91,7 +91,7 @@ TEST(ScanTest, SpecialBytesAtEveryLaneMatchAByteLoop) {
             for (std::size_t k = 0; k < 2; ++k) {
                 SCOPED_TRACE(testing::Message() << at << " " << int(c) << " " << k);
                 EXPECT_EQ(got[k].feeds, bits(b, 64 * k, "\n", false));
-                EXPECT_EQ(got[k].feed_count, Count_Bits64(got[k].feeds));
+                EXPECT_EQ(got[k].feed_count, Count_Bits(got[k].feeds));
                 EXPECT_EQ(got[k].code, bits(b, 64 * k, "\r#/\"'\\", false));
                 EXPECT_EQ(got[k].literal, bits(b, 64 * k, "\n\r\"'\\", false));
                 EXPECT_EQ(got[k].comment, bits(b, 64 * k, "\r", true));

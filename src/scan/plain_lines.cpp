@@ -66,7 +66,7 @@ class Walk {
     void Last_Feed(std::uint64_t feeds, std::size_t base, const SpecialBytes& block, Mode mode,
                    bool in_logical) {
         if (feeds == 0) return;
-        const std::size_t feed = base + Highest_Bit64(feeds);
+        const std::size_t feed = base + Highest_Bit(feeds);
         line_begin_ = feed + 1;
         line_feeds_before_ = feeds_before_;
         line_feeds_ = block.feeds & ~(From(feed) << 1);
@@ -176,7 +176,7 @@ std::size_t Walk::Run(ScanState& state, std::uint32_t& lines) {
             at = base + kSpecialBlock;  // nothing more in this block
             continue;
         }
-        const std::size_t p = base + Lowest_Bit64(mask);
+        const std::size_t p = base + Lowest_Bit(mask);
         const char c = d_[p];
         at = p + 1;
         if (c == '\r') goto stop_at;  // a line end of its own, or half of one
@@ -250,7 +250,7 @@ stop_at:
 stop:
     state.mode = line_mode_;
     state.in_logical_line = line_in_logical_;
-    lines = static_cast<std::uint32_t>(line_feeds_before_ + Count_Bits64(line_feeds_));
+    lines = static_cast<std::uint32_t>(line_feeds_before_ + Count_Bits(line_feeds_));
     // A backslash-newline inside a block comment is passed over; the state still tells it.
     state.spliced = false;
     if (line_begin_ > 0 && line_mode_ == Mode::block_comment) {

@@ -43,7 +43,7 @@ void Find_Sse2(const char* data, std::size_t blocks, SpecialBytes* out) {
                                                                      _mm_cmpeq_epi8(next, slash))))
                        << i;
         }
-        out[b] = {feeds, code, literal, comment, Count_Bits64(feeds)};
+        out[b] = {feeds, code, literal, comment, Count_Bits(feeds)};
     }
 }
 
