@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "expand/computed_includes.h"
 #include "expand/line_numbering.h"
 #include "expand/once_logic.h"
 #include "scan/directive.h"
@@ -171,3 +172,23 @@ TEST(Engine, TrustedGuardsWithSkipGuarded) {
 }
 
 }  // namespace
+
+TEST(Engine, ComputedIncludeCandidates) {
+    // Every definition of a marked macro that may be in force gives one name, up to the limit.
+    for (const std::size_t count : {ComputedIncludes::kMaxCandidates, ComputedIncludes::kMaxCandidates + 1}) {
+        SCOPED_TRACE(count);
+        const ComputedIncludes::MacroSet marked = {"H", "N"};
+        ComputedIncludes computed(marked);
+        EXPECT_EQ(computed.Define("H", " <dir/N.h>"), 1u);
+        for (std::size_t i = 0; i < count; ++i) {
+            (void)computed.Define("N", " n" + std::to_string(i));
+        }
+        std::vector<ComputedIncludes::Candidate> names;
+        const bool within = count <= ComputedIncludes::kMaxCandidates;
+        EXPECT_EQ(computed.Reduce("H", names), within ? ComputedIncludes::Outcome::reduced
+                                                      : ComputedIncludes::Outcome::too_many);
+        if (within) {
+            EXPECT_EQ(names.at(2).name, "dir/n2.h");
+        }
+    }
+}

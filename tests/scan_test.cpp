@@ -38,6 +38,8 @@ TEST(ScanTest, AnalysisCopiesAndTheirOffsets) {
         {{"n = u8'a' + L'\\'' + 1'000 + 0x1'F", "a \\", "#d", "s = \"ab\\", "cd\" // \\", "#d"},
          "n = u8'a' + L'\\'' + 1'000 + 0x1'F|a |#d|s = \"ab|cd\" |",
          "yy-y--"},
+        // a number may begin with '.'
+        {{"f = .5'5; // '", "#a"}, "f = .5'5; |#a", "yy"},
         // a literal scanned in blocks of 16 bytes, far into its line
         {{std::string(40, 'a') + "\"\\\" /* \" /* c */ 0123456789abcdef"},
          std::string(40, 'a') + "\"\\\" /* \"   0123456789abcdef",
@@ -59,7 +61,8 @@ TEST(ScanTest, AnalysisCopiesAndTheirOffsets) {
         EXPECT_EQ(directives, c.directives);
     }
     for (const std::string line :
-         {"#error don't", "x = \"abc", "\"a\\\"", "xR\"(\")\"", "R\"12345678901234567(\")\""}) {
+         {"#error don't", "x = \"abc", "\"a\\\"", "xR\"(\")\"", "R\"12345678901234567(\")\"",
+          "R\"12345678901234567("}) {
         state = ScanState{};
         EXPECT_FALSE(Check_Comments(line, state)) << line;
     }

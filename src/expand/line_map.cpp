@@ -60,9 +60,20 @@ class Reader {
             char c = text_[at_++];
             if (c == '\\' && at_ < text_.size()) {
                 c = text_[at_++];
-                if (c == 'u' && at_ + 4 <= text_.size()) {
-                    c = static_cast<char>(std::stoi(std::string(text_.substr(at_, 4)), nullptr, 16));
-                    at_ += 4;
+                if (c == 'u') {
+                    // Only the control bytes the writer escapes come back this way.
+                    unsigned code = 0;
+                    for (int digit = 0; digit < 4; ++digit, ++at_) {
+                        const char h = at_ < text_.size() ? text_[at_] : ' ';
+                        const int v = h >= '0' && h <= '9'   ? h - '0'
+                                      : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                                      : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                                             : -1;
+                        if (v < 0) return false;
+                        code = code * 16 + static_cast<unsigned>(v);
+                    }
+                    if (code > 0xFF) return false;
+                    c = static_cast<char>(code);
                 } else if (c == 'n') {
                     c = '\n';
                 } else if (c == 't') {
