@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "scan/byte_masks.h"
 #include "scan/line_scan.h"
 #include "scan/plain_lines.h"
-#include "scan/special_bytes.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ TEST(ScanTest, AnalysisCopiesAndTheirOffsets) {
     EXPECT_FALSE(Check_Comments("\"", state));
 }
 
-TEST(ScanTest, SpecialBytesAtEveryLaneMatchAByteLoop) {
+TEST(ScanTest, ByteMasksAtEveryLaneMatchAByteLoop) {
     const auto bits = [](const std::string& b, std::size_t from, const char* set, bool ends) {
         std::uint64_t mask = 0;
         for (std::size_t i = 0; i < 64; ++i) {
@@ -89,8 +89,8 @@ TEST(ScanTest, SpecialBytesAtEveryLaneMatchAByteLoop) {
             std::string b(129, 'a');
             b[at] = c;
             if (c == '*') b[at + 1] = '/';  // a "*/" across two blocks at 63
-            SpecialBytes got[2];
-            Find_Special_Bytes(b.data(), 2, got);
+            ByteMasks got[2];
+            Find_Byte_Masks(b.data(), 2, got);
             for (std::size_t k = 0; k < 2; ++k) {
                 SCOPED_TRACE(testing::Message() << at << " " << int(c) << " " << k);
                 EXPECT_EQ(got[k].feeds, bits(b, 64 * k, "\n", false));

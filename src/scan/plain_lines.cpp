@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "scan/special_bytes.h"
+#include "scan/byte_masks.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ bool Is_Word_Byte(char c) {
 
 // The bits of a block from `bit` up.
 std::uint64_t From(std::size_t bit) {
-    return ~std::uint64_t{0} << (bit % kSpecialBlock);
+    return ~std::uint64_t{0} << (bit % kMaskBlock);
 }
 
 constexpr std::size_t kNowhere = ~std::size_t{0};
@@ -30,7 +30,7 @@ constexpr std::size_t kNowhere = ~std::size_t{0};
 // with: no token, some, or maybe some behind an earlier comment, which only the line scan tells.
 enum class Token : std::uint8_t { none, some, unknown };
 
-// Walks the special bytes of the text block after block in the mode of the scan; each mode
+// Walks the masked bytes of the text block after block in the mode of the scan; each mode
 // looks only at the bytes that can change it. Line feeds outside block comments and raw strings
 // are not looked at one by one: the last one before a point is found in the masks when needed.
 class Walk {
@@ -48,22 +48,22 @@ class Walk {
   private:
     static constexpr std::size_t kWindow = 8;  // blocks classified at a time
 
-    const SpecialBytes& Block(std::size_t index) {
+    const ByteMasks& Block(std::size_t index) {
         if (index - first_ >= count_) Classify(index);
         return blocks_[index - first_];
     }
     void Classify(std::size_t index);
     // The line feeds in [from, to) of the block at `base`.
     static std::uint64_t Feeds(std::size_t from, std::size_t to, std::size_t base,
-                               const SpecialBytes& block) {
+                               const ByteMasks& block) {
         if (from >= to) return 0;
         std::uint64_t feeds = block.feeds;
         if (from > base) feeds &= From(from);
-        if (to < base + kSpecialBlock) feeds &= ~From(to);
+        if (to < base + kMaskBlock) feeds &= ~From(to);
         return feeds;
     }
     // Notes the last of `feeds`, of the block at `base`: the line behind it begins in `mode`.
-    void Last_Feed(std::uint64_t feeds, std::size_t base, const SpecialBytes& block, Mode mode,
+    void Last_Feed(std::uint64_t feeds, std::size_t base, const ByteMasks& block, Mode mode,
                    bool in_logical) {
         if (feeds == 0) return;
         const std::size_t feed = base + Highest_Bit(feeds);
@@ -74,12 +74,12 @@ class Walk {
         line_in_logical_ = in_logical;
     }
     // The lines begun outside comments up to `to`, in the block at `base`.
-    void Code_Lines(std::size_t to, std::size_t base, const SpecialBytes& block) {
+    void Code_Lines(std::size_t to, std::size_t base, const ByteMasks& block) {
         Last_Feed(Feeds(code_from_, to, base, block), base, block, Mode::code, false);
     }
     // The lines begun inside the block comment or raw string up to `to`. False when a block
     // comment's lines cannot be told.
-    bool Comment_Lines(std::size_t to, std::size_t base, const SpecialBytes& block) {
+    bool Comment_Lines(std::size_t to, std::size_t base, const ByteMasks& block) {
         const std::uint64_t feeds = Feeds(segment_, to, base, block);
         if (feeds != 0 && mode_ == Mode::block_comment && comment_token_ == Token::unknown) {
             return false;
@@ -92,7 +92,7 @@ class Walk {
     const char* d_;
     std::size_t n_;
     Mode mode_;
-    SpecialBytes blocks_[kWindow];
+    ByteMasks blocks_[kWindow];
     std::size_t first_ = 0;  // the block index of blocks_[0]
     std::size_t count_ = 0;
     std::size_t feeds_before_ = 0;  // line feeds in the blocks before the current one
@@ -109,19 +109,19 @@ class Walk {
 
 void Walk::Classify(std::size_t index) {
     first_ = index;
-    const std::size_t at = index * kSpecialBlock;
+    const std::size_t at = index * kMaskBlock;
     // In place where a byte follows the blocks, for the "*/" that may straddle them.
-    const std::size_t whole = (n_ - at - 1) / kSpecialBlock;
+    const std::size_t whole = (n_ - at - 1) / kMaskBlock;
     if (whole > 0) {
         count_ = whole < kWindow ? whole : kWindow;
-        Find_Special_Bytes(d_ + at, count_, blocks_);
+        Find_Byte_Masks(d_ + at, count_, blocks_);
         return;
     }
-    // The last bytes, padded with bytes special to no mode.
-    char tail[kSpecialBlock + 1] = {};
-    const std::size_t size = n_ - at < kSpecialBlock ? n_ - at : kSpecialBlock;
+    // The last bytes, padded with bytes no mode stops at.
+    char tail[kMaskBlock + 1] = {};
+    const std::size_t size = n_ - at < kMaskBlock ? n_ - at : kMaskBlock;
     std::memcpy(tail, d_ + at, size);
-    Find_Special_Bytes(tail, 1, blocks_);
+    Find_Byte_Masks(tail, 1, blocks_);
     count_ = 1;
 }
 
@@ -140,21 +140,21 @@ std::size_t Walk::Run(ScanState& state, std::uint32_t& lines) {
     std::size_t comment = 0;  // where the line comment's text begins
     char quote = 0;
     std::size_t current = 0;  // the index of the block being walked
-    const SpecialBytes* block = n_ > 0 ? &Block(0) : nullptr;
+    const ByteMasks* block = n_ > 0 ? &Block(0) : nullptr;
     std::size_t base = 0;
     for (;;) {
-        if (at >= base + kSpecialBlock) {
+        if (at >= base + kMaskBlock) {
             // On to the next block: what the last one held is accounted for.
             if (mode_ == Mode::block_comment || mode_ == Mode::raw_string) {
-                if (!Comment_Lines(base + kSpecialBlock, base, *block)) goto stop;
-                segment_ = base + kSpecialBlock;
+                if (!Comment_Lines(base + kMaskBlock, base, *block)) goto stop;
+                segment_ = base + kMaskBlock;
             } else {
-                Code_Lines(base + kSpecialBlock, base, *block);
+                Code_Lines(base + kMaskBlock, base, *block);
             }
             feeds_before_ += block->feed_count;
             if (at >= n_) goto stop;
             block = &Block(++current);
-            base += kSpecialBlock;
+            base += kMaskBlock;
         }
         std::uint64_t mask = 0;
         switch (mode_) {
@@ -173,7 +173,7 @@ std::size_t Walk::Run(ScanState& state, std::uint32_t& lines) {
         }
         mask &= From(at);
         if (mask == 0) {
-            at = base + kSpecialBlock;  // nothing more in this block
+            at = base + kMaskBlock;  // nothing more in this block
             continue;
         }
         const std::size_t p = base + Lowest_Bit(mask);
@@ -241,7 +241,7 @@ std::size_t Walk::Run(ScanState& state, std::uint32_t& lines) {
         }
     }
 stop_at:
-    // Stopped at the special byte just taken: the lines begun before it.
+    // Stopped at the masked byte just taken: the lines begun before it.
     if (mode_ == Mode::block_comment || mode_ == Mode::raw_string) {
         (void)Comment_Lines(at - 1, base, *block);
     } else {

@@ -5,10 +5,9 @@
 
 #include "io/byte_scan.h"
 
-
 /// The bytes of one 64-byte block that the plain-line scan stops at, one mask per set of bytes
 /// it looks for in some mode, bit i standing for byte i of the block.
-struct SpecialBytes {
+struct ByteMasks {
     std::uint64_t feeds;    ///< '\n'
     std::uint64_t code;     ///< '\r' '#' '/' '"' '\'' '\\': what matters outside comments
     std::uint64_t literal;  ///< '\n' '\r' '"' '\'' '\\': what matters inside a literal
@@ -16,9 +15,10 @@ struct SpecialBytes {
     std::uint32_t feed_count;  ///< the number of bits set in `feeds`
 };
 
-/// The size of the block one SpecialBytes describes.
-constexpr std::size_t kSpecialBlock = 64;
+/// The size of the block one ByteMasks describes.
+constexpr std::size_t kMaskBlock = 64;
 
-/// Fills `out[i]` with the special bytes of `data[64 * i, 64 * i + 64)`, for every i below
-/// `blocks`; all those bytes must be readable, and one more behind them (for "*/"). Uses the widest vector unit the processor has.
-void Find_Special_Bytes(const char* data, std::size_t blocks, SpecialBytes* out);
+/// Fills `out[i]` with the masks of `data[64 * i, 64 * i + 64)`, for every i below `blocks`;
+/// all those bytes must be readable, and one more behind them (for "*/"). Uses the widest
+/// vector unit the processor has.
+void Find_Byte_Masks(const char* data, std::size_t blocks, ByteMasks* out);

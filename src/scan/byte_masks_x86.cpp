@@ -1,9 +1,9 @@
-// The special bytes 16 bytes at a time with SSE2, which every x86-64 has, or 32 at a time with
+// The byte masks 16 bytes at a time with SSE2, which every x86-64 has, or 32 at a time with
 // AVX2 where the build allows it (QUILLFOLD_AVX2) and the processor running it has it.
 
 #include <emmintrin.h>
 
-#include "scan/special_bytes.h"
+#include "scan/byte_masks.h"
 
 #if QUILLFOLD_AVX2
 #include <immintrin.h>
@@ -15,7 +15,7 @@ std::uint64_t Bits(__m128i lanes) {
     return static_cast<unsigned>(_mm_movemask_epi8(lanes));
 }
 
-void Find_Sse2(const char* data, std::size_t blocks, SpecialBytes* out) {
+void Find_Sse2(const char* data, std::size_t blocks, ByteMasks* out) {
     const __m128i feed = _mm_set1_epi8('\n');
     const __m128i ret = _mm_set1_epi8('\r');
     const __m128i hash = _mm_set1_epi8('#');
@@ -24,9 +24,9 @@ void Find_Sse2(const char* data, std::size_t blocks, SpecialBytes* out) {
     const __m128i apostrophe = _mm_set1_epi8('\'');
     const __m128i backslash = _mm_set1_epi8('\\');
     const __m128i star = _mm_set1_epi8('*');
-    for (std::size_t b = 0; b < blocks; ++b, data += kSpecialBlock) {
+    for (std::size_t b = 0; b < blocks; ++b, data += kMaskBlock) {
         std::uint64_t feeds = 0, code = 0, literal = 0, comment = 0;
-        for (unsigned i = 0; i < kSpecialBlock; i += 16) {
+        for (unsigned i = 0; i < kMaskBlock; i += 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
             const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
             const __m128i feeds_here = _mm_cmpeq_epi8(bytes, feed);
@@ -74,8 +74,8 @@ __attribute__((target("avx2,popcnt"))) inline Half Find_Half(const char* data) {
 }
 
 __attribute__((target("avx2,popcnt"))) void Find_Avx2(const char* data, std::size_t blocks,
-                                                      SpecialBytes* out) {
-    for (std::size_t b = 0; b < blocks; ++b, data += kSpecialBlock) {
+                                                      ByteMasks* out) {
+    for (std::size_t b = 0; b < blocks; ++b, data += kMaskBlock) {
         const Half low = Find_Half(data);
         const Half high = Find_Half(data + 32);
         const auto join = [](std::uint32_t l, std::uint32_t h) {
@@ -89,7 +89,7 @@ __attribute__((target("avx2,popcnt"))) void Find_Avx2(const char* data, std::siz
 }
 #endif
 
-using Finder = void (*)(const char*, std::size_t, SpecialBytes*);
+using Finder = void (*)(const char*, std::size_t, ByteMasks*);
 
 Finder Choose() {
 #if QUILLFOLD_AVX2
@@ -100,7 +100,7 @@ Finder Choose() {
 
 }  // namespace
 
-void Find_Special_Bytes(const char* data, std::size_t blocks, SpecialBytes* out) {
+void Find_Byte_Masks(const char* data, std::size_t blocks, ByteMasks* out) {
     // Asked once: the processor does not change while the program runs.
     static const Finder find = Choose();
     find(data, blocks, out);

@@ -1,11 +1,11 @@
-// The special bytes a byte at a time, for processors without a vector unit the scan knows.
+// The byte masks a byte at a time, for processors without a vector unit the scan knows.
 
-#include "scan/special_bytes.h"
+#include "scan/byte_masks.h"
 
-void Find_Special_Bytes(const char* data, std::size_t blocks, SpecialBytes* out) {
-    for (std::size_t b = 0; b < blocks; ++b, data += kSpecialBlock) {
-        SpecialBytes s{0, 0, 0, 0, 0};
-        for (unsigned i = 0; i < kSpecialBlock; ++i) {
+void Find_Byte_Masks(const char* data, std::size_t blocks, ByteMasks* out) {
+    for (std::size_t b = 0; b < blocks; ++b, data += kMaskBlock) {
+        ByteMasks s{0, 0, 0, 0, 0};
+        for (unsigned i = 0; i < kMaskBlock; ++i) {
             const std::uint64_t bit = std::uint64_t{1} << i;
             switch (data[i]) {
                 case '\n':
