@@ -3,6 +3,8 @@
 
 #include <emmintrin.h>
 
+#include <cstring>
+
 #include "scan/byte_masks.h"
 
 #if QUILLFOLD_AVX2
@@ -73,18 +75,25 @@ __attribute__((target("avx2,popcnt"))) inline Half Find_Half(const char* data) {
             static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(returns, ends)))};
 }
 
+// Each half of a mask is stored as it is: joining them in registers costs more than the stores.
 __attribute__((target("avx2,popcnt"))) void Find_Avx2(const char* data, std::size_t blocks,
                                                       ByteMasks* out) {
+    static_assert(sizeof(Half) == 16, "four 32-bit masks");
     for (std::size_t b = 0; b < blocks; ++b, data += kMaskBlock) {
         const Half low = Find_Half(data);
         const Half high = Find_Half(data + 32);
-        const auto join = [](std::uint32_t l, std::uint32_t h) {
-            return std::uint64_t{l} | std::uint64_t{h} << 32;
+        ByteMasks& masks = out[b];
+        const auto store = [](std::uint64_t& mask, std::uint32_t l, std::uint32_t h) {
+            // Little-endian: the low half first.
+            std::memcpy(&mask, &l, 4);
+            std::memcpy(reinterpret_cast<char*>(&mask) + 4, &h, 4);
         };
-        const std::uint64_t feeds = join(low.feeds, high.feeds);
-        out[b] = {feeds, join(low.code, high.code), join(low.literal, high.literal),
-                  join(low.comment, high.comment),
-                  static_cast<std::uint32_t>(__builtin_popcountll(feeds))};
+        store(masks.feeds, low.feeds, high.feeds);
+        store(masks.code, low.code, high.code);
+        store(masks.literal, low.literal, high.literal);
+        store(masks.comment, low.comment, high.comment);
+        masks.feed_count = static_cast<std::uint32_t>(__builtin_popcount(low.feeds) +
+                                                      __builtin_popcount(high.feeds));
     }
 }
 #endif
