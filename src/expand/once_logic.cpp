@@ -98,15 +98,18 @@ void OnceLogic::Pop() {
     // #pragma once closes, stays in force.
     const bool keeps = block.scoped && !block.branched && block.branch == Block::Branch::open &&
                        !block.negated.empty();
-    bool defined_inside = false;
     if (keeps) {
         const auto found = defined_.find(block.negated);
-        defined_inside = found != defined_.end() && found->second == block.level;
+        if (found != defined_.end() && found->second == block.level) {
+            // Defined inside: it moves out to the scope around the block as it is, rather than
+            // being dropped with the block's scope and defined again.
+            const std::size_t level = Target_Level_Below(block);
+            found->second = level;
+            scopes_[level].push_back(std::move(block.negated));
+        }
     }
     End_Branch(block);
-    const std::string macro = defined_inside ? std::move(block.negated) : std::string();
     blocks_.pop_back();
-    if (defined_inside) Define(macro);
 }
 
 void OnceLogic::Switch_Branch(const Directive& directive) {

@@ -8,8 +8,10 @@ bool Is_Alnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+// Every prefix asked for is a word: its first byte rules out most texts without a compare.
 bool Starts_With(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
+    return text.size() >= prefix.size() && text[0] == prefix[0] &&
+           text.compare(0, prefix.size(), prefix) == 0;
 }
 
 // The keyword ends the word: the text ends behind it or goes on with a byte that is no letter or
