@@ -13,6 +13,7 @@
 #include "expand/once_logic.h"
 #include "scan/directive.h"
 #include "scan/line_directive.h"
+#include "test_tree.h"
 
 namespace {
 
@@ -49,9 +50,9 @@ TEST(Engine, DirectiveKinds) {
         const Directive directive = Classify_Directive(c.analysis);
         EXPECT_EQ(directive.kind, c.kind);
         EXPECT_EQ(directive.condition.kind, c.test);
-        const std::string_view macro =
-            c.kind == Kind::define || c.kind == Kind::undef ? directive.macro
-                                                            : directive.condition.macro;
+        const std::string_view macro = c.kind == Kind::define || c.kind == Kind::undef
+                                           ? directive.macro
+                                           : directive.condition.macro;
         EXPECT_EQ(macro, c.macro);
     }
     EXPECT_FALSE(Classify_Directive("#if 00").condition.value);
@@ -109,11 +110,7 @@ std::string Written(const std::vector<const char*>& switches, std::size_t depth,
             lines.Opening(frame, depth, depth == 1);
         }
     }
-    std::rewind(file);
-    std::string text;
-    for (int c; (c = std::fgetc(file)) != EOF;) text.push_back(static_cast<char>(c));
-    std::fclose(file);
-    return text;
+    return Read_Stream(file);
 }
 
 TEST(Engine, LineDirectiveForms) {
@@ -147,8 +144,8 @@ std::string Skipped_After(const std::vector<std::string>& lines, bool skip_guard
 
 TEST(Engine, SurelySkippedBranches) {
     // A definition on the way makes a negated test surely false and a test of it surely true.
-    EXPECT_EQ(Skipped_After({"#define X", "#ifndef X", "#else", "#endif", "#ifdef X", "#elif 1",
-                             "#endif"}),
+    EXPECT_EQ(Skipped_After(
+                  {"#define X", "#ifndef X", "#else", "#endif", "#ifdef X", "#elif 1", "#endif"}),
               "-s---s-");
     EXPECT_EQ(Skipped_After({"#if 0", "#elif A", "#else", "#endif", "#if 1", "#else", "#endif"}),
               "s----s-");
@@ -175,14 +172,13 @@ TEST(Engine, TrustedGuardsWithSkipGuarded) {
 
 TEST(Engine, ComputedIncludeCandidates) {
     // Every definition of a marked macro that may be in force gives one name, up to the limit.
-    for (const std::size_t count : {ComputedIncludes::kMaxCandidates, ComputedIncludes::kMaxCandidates + 1}) {
+    for (const std::size_t count :
+         {ComputedIncludes::kMaxCandidates, ComputedIncludes::kMaxCandidates + 1}) {
         SCOPED_TRACE(count);
         const ComputedIncludes::MacroSet marked = {"H", "N"};
         ComputedIncludes computed(marked);
         EXPECT_EQ(computed.Define("H", " <dir/N.h>"), 1u);
-        for (std::size_t i = 0; i < count; ++i) {
-            (void)computed.Define("N", " n" + std::to_string(i));
-        }
+        for (std::size_t i = 0; i < count; ++i) (void)computed.Define("N", "n" + std::to_string(i));
         std::vector<ComputedIncludes::Candidate> names;
         const bool within = count <= ComputedIncludes::kMaxCandidates;
         EXPECT_EQ(computed.Reduce("H", names), within ? ComputedIncludes::Outcome::reduced

@@ -10,43 +10,24 @@
 
 #include "app/command_line.h"
 #include "app/dependency_rule.h"
+#include "test_tree.h"
 
 namespace {
 
 TEST(OptionsTest, OutcomesAndValues) {
     const std::string usage = kUsageText, error = "error: argument ";
     const ParseOutcome failure = ParseOutcome::stop_failure, proceed = ParseOutcome::proceed;
-    const struct {
+    struct Case {
         std::vector<const char*> args;
         ParseOutcome outcome;
         std::string err;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {{}, failure, usage},
         {{"-i", "a", "--help", "-zzz"}, ParseOutcome::stop_success, usage},
         {{"-zzz", "-h"}, failure, error + "'-zzz': an unknown argument\n"},
         {{"-o", "b", "-i"}, failure, error + "'-i': missing value or an unknown argument\n"},
         {{"-i", "a"}, failure, usage},
-        {{"-i", "a", "-o", "b", "-ppm", "x"},
-         failure,
-         error + "'-ppm': 'x' is not of the form OLD=NEW\n"},
-        {{"-i", "a", "-o", "b", "-mos", "17179869184G"},
-         failure,
-         error + "'-mos': '17179869184G' is not a size in bytes\n"},
-        {{"-i", "a", "-o", "b", "-mos", "1KB"},
-         failure,
-         error + "'-mos': '1KB' is not a size in bytes\n"},
-        {{"-i", "a", "-o", "b", "-mos", "99999999999999999999"},
-         failure,
-         error + "'-mos': '99999999999999999999' is not a size in bytes\n"},
-        {{"-i", "a", "-o", "b", "-mir", "abc"},
-         failure,
-         error + "'-mir': 'abc' is not a non-negative whole number\n"},
-        {{"-i", "a", "-o", "b", "-mir", "-5"},
-         failure,
-         error + "'-mir': '-5' is not a non-negative whole number\n"},
-        {{"-i", "a", "-o", "b", "-mir", ""},
-         failure,
-         error + "'-mir': '' is not a non-negative whole number\n"},
         {{"-i", "a", "-o", "-", "--check"},
          failure,
          error + "'--check': the standard output holds nothing to compare with\n"},
@@ -58,7 +39,22 @@ TEST(OptionsTest, OutcomesAndValues) {
          proceed,
          ""},
     };
-    for (const auto& c : cases) {
+    // A value its switch does not take, and what the value is not.
+    const char* const bad_values[][3] = {
+        {"-ppm", "x", "of the form OLD=NEW"},
+        {"-mos", "17179869184G", "a size in bytes"},
+        {"-mos", "1KB", "a size in bytes"},
+        {"-mos", "99999999999999999999", "a size in bytes"},
+        {"-mir", "abc", "a non-negative whole number"},
+        {"-mir", "-5", "a non-negative whole number"},
+        {"-mir", "", "a non-negative whole number"},
+    };
+    for (const auto& bad : bad_values) {
+        cases.push_back({{"-i", "a", "-o", "b", bad[0], bad[1]},
+                         failure,
+                         error + "'" + bad[0] + "': '" + bad[1] + "' is not " + bad[2] + "\n"});
+    }
+    for (const Case& c : cases) {
         std::vector<const char*> argv = {"quillfold"};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
         Options o;
@@ -66,11 +62,7 @@ TEST(OptionsTest, OutcomesAndValues) {
         Diagnostics diagnostics(nullptr, err);
         EXPECT_EQ(Parse_Options(static_cast<int>(argv.size()), argv.data(), o, diagnostics),
                   c.outcome);
-        std::rewind(err);
-        std::string text;
-        for (int ch; (ch = std::fgetc(err)) != EOF;) text.push_back(static_cast<char>(ch));
-        std::fclose(err);
-        EXPECT_EQ(text, c.err);
+        EXPECT_EQ(Read_Stream(err), c.err);
         if (c.outcome != proceed) continue;
         EXPECT_EQ(std::string(o.output_path) + o.input_paths.at(0), "y--input");
         EXPECT_TRUE(o.fixup_line_numbers && o.line_fixup_with_filename);

@@ -11,8 +11,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string Read_Stream(FILE* file) {
     std::string text;
     std::rewind(file);
@@ -23,8 +21,6 @@ std::string Read_Stream(FILE* file) {
     std::fclose(file);
     return text;
 }
-
-}  // namespace
 
 void TreeTest::SetUp() {
     std::random_device random;
@@ -73,8 +69,7 @@ RunResult TreeTest::Run_Tool(const std::vector<std::string>& args, const std::st
     std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
     RunResult result;
-    result.status =
-        ::Run(static_cast<int>(argv.size() - 1), argv.data(), in, out, err, probing_);
+    result.status = ::Run(static_cast<int>(argv.size() - 1), argv.data(), in, out, err, probing_);
     std::fclose(in);
     result.out = Read_Stream(out);
     result.err = Read_Stream(err);

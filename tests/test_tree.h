@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,9 @@ constexpr bool kWindows = true;
 #else
 constexpr bool kWindows = false;
 #endif
+
+/// The bytes of a temporary stream, read from its start; the stream is closed.
+std::string Read_Stream(FILE* file);
 
 /// What one in-process run of the tool gave.
 struct RunResult {
