@@ -171,6 +171,24 @@ bool Normalize_Into(std::string& result, std::string_view path) {
     return true;
 }
 
+// Most paths given to Normalize are in their normal form already; telling so takes one pass and
+// no allocation. Paths with drives, servers or prefixes take the long way.
+template <typename Syntax>
+bool Is_Normal(std::string_view path) {
+    if (Syntax::kDrives || path.empty()) return false;
+    std::size_t begin = path[0] == Syntax::kSeparator ? 1 : 0;
+    if (begin == path.size()) return true;
+    for (;;) {
+        std::size_t end = begin;
+        while (end < path.size() && !Is_Path_Separator(path[end])) ++end;
+        const std::string_view component = path.substr(begin, end - begin);
+        if (component.empty() || component == "." || component == "..") return false;
+        if (end == path.size()) return true;
+        if (path[end] != Syntax::kSeparator) return false;
+        begin = end + 1;
+    }
+}
+
 }  // namespace
 
 const CurrentDirectoryQuery WindowsPathSyntax::query_current_directory =
@@ -264,6 +282,7 @@ bool CBasicPath<Syntax>::To_Absolute(std::string& out, const std::string& path,
 
 template <typename Syntax>
 bool CBasicPath<Syntax>::Normalize(std::string& path) {
+    if (Is_Normal<Syntax>(path)) return true;
     return Guarded([&] {
         std::string result;
         if (!Normalize_Into<Syntax>(result, path)) return false;
