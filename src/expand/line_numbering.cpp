@@ -1,6 +1,7 @@
 #include "expand/line_numbering.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 
@@ -212,12 +213,14 @@ const char* LineDirectiveWriter::Shown(const char* display_name) {
 void LineDirectiveWriter::Write(Form form, std::uint32_t line, const IncludeFrame& frame) {
     if (form == Form::none) return;
     const char* name = Shown(frame.display_name);
-    const unsigned number = line;
-    if (form == Form::named) {
-        output_.Print("#line %u \"%s\"\n", number, name);
-    } else {
-        output_.Print("#line %u // \"%s\"\n", number, name);
-    }
+    // Written at every include and every return from one: put together without formatting.
+    char digits[16];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, line).ptr;
+    output_.Write("#line ");
+    output_.Write(digits, static_cast<std::size_t>(end - digits));
+    output_.Write(form == Form::named ? " \"" : " // \"");
+    output_.Write(name);
+    output_.Write("\"\n");
 }
 
 void Register_Pending_Fix(IncludeFrame& includer) {
