@@ -1,6 +1,5 @@
 #include "digest/sha1.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -155,10 +154,11 @@ std::string Sha1_Hex(std::string_view bytes) {
     digest.Init();
     digest.Update(bytes.data(), bytes.size());
     digest.Final();
+    // Each word as eight upper-case hex digits, most significant first.
+    std::string hex(40, '0');
     const std::uint32_t* words = digest.Words();
-    char hex[41];
-    std::snprintf(hex, sizeof hex, "%08X%08X%08X%08X%08X", static_cast<unsigned>(words[0]),
-                  static_cast<unsigned>(words[1]), static_cast<unsigned>(words[2]),
-                  static_cast<unsigned>(words[3]), static_cast<unsigned>(words[4]));
+    for (std::size_t i = 0; i < hex.size(); ++i) {
+        hex[i] = "0123456789ABCDEF"[(words[i / 8] >> (28 - 4 * (i % 8))) & 0xF];
+    }
     return hex;
 }

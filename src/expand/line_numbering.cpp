@@ -216,11 +216,9 @@ void LineDirectiveWriter::Write(Form form, std::uint32_t line, const IncludeFram
     // Written at every include and every return from one: put together without formatting.
     char digits[16];
     const char* const end = std::to_chars(digits, digits + sizeof digits, line).ptr;
-    output_.Write("#line ");
-    output_.Write(digits, static_cast<std::size_t>(end - digits));
-    output_.Write(form == Form::named ? " \"" : " // \"");
-    output_.Write(name);
-    output_.Write("\"\n");
+    output_.Write_Pieces({"#line ",
+                          std::string_view(digits, static_cast<std::size_t>(end - digits)),
+                          form == Form::named ? " \"" : " // \"", name, "\"\n"});
 }
 
 void Register_Pending_Fix(IncludeFrame& includer) {

@@ -409,21 +409,18 @@ OnceLogic::Opening OnceLogic::Include_Once(const IncludeFrame& frame, std::size_
     const auto found = include_once_.find(key_);
     if (found != include_once_.end()) {
         Report_Include(diagnostics_, "skipping", frame, depth);
-        const char* guard = found->second->c_str();
-        output_.Print("#ifndef %s\n", guard);
-        output_.Print("#error \"include once error: file '%s' is not included\"\n",
-                      Escape_C_String(display_name, scratch_));
-        output_.Print("#endif // !%s\n", guard);
+        const std::string_view guard = *found->second;
+        output_.Write_Pieces({"#ifndef ", guard, "\n#error \"include once error: file '",
+                              Escape_C_String(display_name, scratch_),
+                              "' is not included\"\n#endif // !", guard, "\n"});
         return Opening::skip;
     }
     Report_Include(diagnostics_, "recursing to", frame, depth);
     const std::string& guard = names_.Issue(key_, "", options_.path_prefix_map, diagnostics_);
     include_once_.emplace(key_, &guard);
-    output_.Print("#ifndef %s\n", guard.c_str());
-    output_.Print("#define %s\n", guard.c_str());
-    output_.Print("#else // !%s\n", guard.c_str());
-    output_.Print("#error \"include once error: file '%s' is already included\"\n",
-                  Escape_C_String(display_name, scratch_));
-    output_.Print("#endif // !%s\n", guard.c_str());
+    output_.Write_Pieces({"#ifndef ", guard, "\n#define ", guard, "\n#else // !", guard,
+                          "\n#error \"include once error: file '",
+                          Escape_C_String(display_name, scratch_),
+                          "' is already included\"\n#endif // !", guard, "\n"});
     return Opening::expand;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,10 @@ class OutputStream {
 
     void Write(const char* data, std::size_t size);
     void Write(std::string_view text) { Write(text.data(), text.size()); }
+    /// Writes each piece in turn: text put together without formatting.
+    void Write_Pieces(std::initializer_list<std::string_view> pieces) {
+        for (const std::string_view piece : pieces) Write(piece.data(), piece.size());
+    }
     void Put(char c) {
         if (used_ == stop_ && !Make_Room()) return;
         buffer_[used_++] = c;
