@@ -36,7 +36,7 @@ TEST(Engine, DirectiveKinds) {
         {"#if", Kind::none},
         {"#elifndef Y", Kind::branch, Tests::not_defined, "Y"},
         {"#endif ", Kind::endif},
-        {"#endifX", Kind::none},
+        {"#endifZ", Kind::none},
         {"# 12 \"x.c\"", Kind::line},
         {"#line -3", Kind::line},
         {"#include MACRO", Kind::bad_include},

@@ -79,6 +79,7 @@ TEST_F(IoTest, FormattedTextPastTheBufferEnd) {
         out.Write_Held(run.data(), run.size());
         out.Put('\n');
     }
+    EXPECT_EQ(out.Position(), 2 + whole.size() + runs.size());  // some runs still held
     out.Write(before);
     out.Print("#line %u \"%s\"", 123456u, name.c_str());
     out.Print("%s", "end");
