@@ -32,6 +32,11 @@ bool Pragma_Key(const char* path, std::string& key) {
     return Guard_Key(canonical.c_str(), key);
 }
 
+// Spares kept of each kind, at most, and the longest text a kept one may hold: enough for the
+// nesting and the names met in practice, without holding on to the memory of a huge one.
+constexpr std::size_t kMaxSpares = 256;
+constexpr std::size_t kMaxSpareSize = 256;
+
 }  // namespace
 
 OnceLogic::Block::Branch OnceLogic::Evaluate(const Condition& condition,
@@ -76,9 +81,10 @@ void OnceLogic::End_Branch(Block& block) {
         }
         // Scopes end in the order they began: this is the innermost.
         std::vector<std::string>& scope = scopes_[--scope_count_];
-        for (const std::string& macro : scope) {
+        for (std::string& macro : scope) {
             const auto found = defined_.find(macro);
-            if (found != defined_.end() && found->second == block.level) defined_.erase(found);
+            if (found != defined_.end() && found->second == block.level) Erase_Defined(found);
+            Give_Back(macro);
         }
         scope.clear();
         block.scoped = false;
@@ -109,6 +115,8 @@ void OnceLogic::Pop() {
         }
     }
     End_Branch(block);
+    Give_Back(block.negated);
+    Give_Back(block.test);
     blocks_.pop_back();
 }
 
@@ -201,6 +209,45 @@ std::size_t OnceLogic::Target_Level() const {
     return 0;
 }
 
+std::string OnceLogic::Spare_String(std::string_view text) {
+    std::string spare;
+    if (!spare_strings_.empty()) {
+        spare = std::move(spare_strings_.back());
+        spare_strings_.pop_back();
+    }
+    spare.assign(text.data(), text.size());
+    return spare;
+}
+
+void OnceLogic::Give_Back(std::string& text) {
+    // Only a string with memory of its own is worth keeping.
+    if (text.capacity() > std::string().capacity() && text.capacity() <= kMaxSpareSize &&
+        spare_strings_.size() < kMaxSpares) {
+        spare_strings_.push_back(std::move(text));
+    }
+    text.clear();
+}
+
+void OnceLogic::Add_Defined(std::string_view macro, std::size_t level) {
+    if (spare_entries_.empty()) {
+        defined_.emplace(std::string(macro), level);
+        return;
+    }
+    auto entry = std::move(spare_entries_.back());
+    spare_entries_.pop_back();
+    entry.key().assign(macro.data(), macro.size());
+    entry.mapped() = level;
+    defined_.insert(std::move(entry));
+}
+
+void OnceLogic::Erase_Defined(std::map<std::string, std::size_t, std::less<>>::iterator found) {
+    if (found->first.capacity() <= kMaxSpareSize && spare_entries_.size() < kMaxSpares) {
+        spare_entries_.push_back(defined_.extract(found));
+    } else {
+        defined_.erase(found);
+    }
+}
+
 void OnceLogic::Define(std::string_view macro) {
     const std::size_t level = Target_Level();
     const auto found = defined_.find(macro);
@@ -208,9 +255,9 @@ void OnceLogic::Define(std::string_view macro) {
         if (found->second <= level) return;
         found->second = level;
     } else {
-        defined_.emplace(std::string(macro), level);
+        Add_Defined(macro, level);
     }
-    scopes_[level].emplace_back(macro);
+    scopes_[level].push_back(Spare_String(macro));
 }
 
 void OnceLogic::Take_Line(IncludeFrame& frame, const Directive& directive,
@@ -221,7 +268,7 @@ void OnceLogic::Take_Line(IncludeFrame& frame, const Directive& directive,
             Block block;
             block.branch = Evaluate(directive.condition, block);
             if (directive.condition.kind == Condition::Kind::not_defined) {
-                block.negated.assign(directive.condition.macro);
+                block.negated = Spare_String(directive.condition.macro);
             }
             Push(std::move(block));
             ++frame.conditional_depth;
@@ -247,7 +294,7 @@ void OnceLogic::Take_Line(IncludeFrame& frame, const Directive& directive,
             // surely defined. Where it surely does not go, nothing is undefined.
             if (In_Skipped_Branch()) break;
             const auto found = defined_.find(directive.macro);
-            if (found != defined_.end()) defined_.erase(found);
+            if (found != defined_.end()) Erase_Defined(found);
             for (auto& kept : tested_) {
                 std::vector<std::string>& macros = kept.second;
                 macros.erase(std::remove(macros.begin(), macros.end(), directive.macro),

@@ -112,6 +112,12 @@ class OnceLogic {
     void Start_Branch(Block& block);
     void End_Branch(Block& block);
     std::size_t Target_Level() const;
+    /// A string holding `text`, made from a spare one where there is one.
+    std::string Spare_String(std::string_view text);
+    /// Keeps what `text` holds for a later Spare_String; `text` is left empty.
+    void Give_Back(std::string& text);
+    void Add_Defined(std::string_view macro, std::size_t level);
+    void Erase_Defined(std::map<std::string, std::size_t, std::less<>>::iterator found);
     /// Target_Level as it was before `block`, the innermost one, was opened.
     std::size_t Target_Level_Below(const Block& block) const;
     void Define(std::string_view macro);
@@ -132,6 +138,10 @@ class OnceLogic {
     /// The macros defined in each scope, outermost first; the first is outside every block.
     std::vector<std::vector<std::string>> scopes_{1};
     std::size_t scope_count_ = 1;
+    /// Strings and entries of `defined_` that ended blocks and scopes gave back, for the next
+    /// ones: conditionals and definitions allocate nothing once these have grown.
+    std::vector<std::string> spare_strings_;
+    std::vector<std::map<std::string, std::size_t, std::less<>>::node_type> spare_entries_;
     /// What branches of the tool's blocks surely defined, by the scope the block stood in and
     /// the branch's test.
     std::map<std::pair<std::size_t, std::string>, std::vector<std::string>> tested_;
