@@ -310,9 +310,7 @@ Handled Expand_Include(RunState& state, const IncludeSyntax& syntax) {
     }
     Carry_Rest(includer, lines, std::size_t{state.offsets[syntax.name_end]} + 1);
     const std::string_view shown = Map_Path(found.path, state.options.path_prefix_map, state.mapped);
-    output.Write("// #include ");
-    output.Write(Comment_Path(shown, state.escaped));
-    output.Put('\n');
+    output.Write_Pieces({"// #include ", Comment_Path(shown, state.escaped), "\n"});
     const bool skipped_branch = state.once.In_Skipped_Branch();
     state.stack.emplace_back(found.path);
     IncludeFrame& included = state.stack.back();

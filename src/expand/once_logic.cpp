@@ -240,7 +240,7 @@ void OnceLogic::Add_Defined(std::string_view macro, std::size_t level) {
     defined_.insert(std::move(entry));
 }
 
-void OnceLogic::Erase_Defined(std::map<std::string, std::size_t, std::less<>>::iterator found) {
+void OnceLogic::Erase_Defined(Definitions::iterator found) {
     if (found->first.capacity() <= kMaxSpareSize && spare_entries_.size() < kMaxSpares) {
         spare_entries_.push_back(defined_.extract(found));
     } else {

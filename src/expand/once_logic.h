@@ -116,8 +116,10 @@ class OnceLogic {
     std::string Spare_String(std::string_view text);
     /// Keeps what `text` holds for a later Spare_String; `text` is left empty.
     void Give_Back(std::string& text);
+    /// The macros surely defined, each with the level of the scope that keeps it.
+    using Definitions = std::map<std::string, std::size_t, std::less<>>;
     void Add_Defined(std::string_view macro, std::size_t level);
-    void Erase_Defined(std::map<std::string, std::size_t, std::less<>>::iterator found);
+    void Erase_Defined(Definitions::iterator found);
     /// Target_Level as it was before `block`, the innermost one, was opened.
     std::size_t Target_Level_Below(const Block& block) const;
     void Define(std::string_view macro);
@@ -134,14 +136,14 @@ class OnceLogic {
     std::vector<Block> blocks_;
     std::size_t skipped_ = 0;  ///< blocks in a branch surely skipped
     /// The macros surely defined, each with the scope that keeps it.
-    std::map<std::string, std::size_t, std::less<>> defined_;
+    Definitions defined_;
     /// The macros defined in each scope, outermost first; the first is outside every block.
     std::vector<std::vector<std::string>> scopes_{1};
     std::size_t scope_count_ = 1;
     /// Strings and entries of `defined_` that ended blocks and scopes gave back, for the next
     /// ones: conditionals and definitions allocate nothing once these have grown.
     std::vector<std::string> spare_strings_;
-    std::vector<std::map<std::string, std::size_t, std::less<>>::node_type> spare_entries_;
+    std::vector<Definitions::node_type> spare_entries_;
     /// What branches of the tool's blocks surely defined, by the scope the block stood in and
     /// the branch's test.
     std::map<std::pair<std::size_t, std::string>, std::vector<std::string>> tested_;
