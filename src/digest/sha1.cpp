@@ -56,29 +56,19 @@ void Sha1Digest::Process_Block(const unsigned char* block) {
     std::uint32_t c = h_[2];
     std::uint32_t d = h_[3];
     std::uint32_t e = h_[4];
-    for (int i = 0; i < 80; ++i) {
-        std::uint32_t f;
-        std::uint32_t k;
-        if (i < 20) {
-            f = (b & c) | (~b & d);
-            k = 0x5A827999u;
-        } else if (i < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ED9EBA1u;
-        } else if (i < 60) {
-            f = (b & c) | (b & d) | (c & d);
-            k = 0x8F1BBCDCu;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xCA62C1D6u;
-        }
-        const std::uint32_t next = Rotate_Left(a, 5) + f + e + k + w[i];
+    // One loop per group of twenty rounds, so that no round asks which group it is in.
+    const auto round = [&](std::uint32_t f, std::uint32_t k, std::uint32_t word) {
+        const std::uint32_t next = Rotate_Left(a, 5) + f + e + k + word;
         e = d;
         d = c;
         c = Rotate_Left(b, 30);
         b = a;
         a = next;
-    }
+    };
+    for (int i = 0; i < 20; ++i) round(d ^ (b & (c ^ d)), 0x5A827999u, w[i]);
+    for (int i = 20; i < 40; ++i) round(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
+    for (int i = 40; i < 60; ++i) round((b & c) | (d & (b | c)), 0x8F1BBCDCu, w[i]);
+    for (int i = 60; i < 80; ++i) round(b ^ c ^ d, 0xCA62C1D6u, w[i]);
     h_[0] += a;
     h_[1] += b;
     h_[2] += c;
@@ -157,8 +147,11 @@ std::string Sha1_Hex(std::string_view bytes) {
     // Each word as eight upper-case hex digits, most significant first.
     std::string hex(40, '0');
     const std::uint32_t* words = digest.Words();
-    for (std::size_t i = 0; i < hex.size(); ++i) {
-        hex[i] = "0123456789ABCDEF"[(words[i / 8] >> (28 - 4 * (i % 8))) & 0xF];
+    static const char kDigits[] = "0123456789ABCDEF";
+    for (std::size_t word = 0; word < 5; ++word) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            hex[8 * word + i] = kDigits[(words[word] >> (28 - 4 * i)) & 0xF];
+        }
     }
     return hex;
 }

@@ -12,9 +12,8 @@ namespace {
 
 // "__" + `tag` + the file name with letters in capitals, digits kept and every other byte made
 // '_', then '_' and the 40 capital hex digits of the key's SHA-1 digest.
-std::string Guard_Name(std::string_view key, const char* tag) {
-    std::string file_name;
-    if (!CPath::Get_Filename(file_name, std::string(key))) throw std::bad_alloc();
+std::string Guard_Name(const std::string& key, const char* tag, std::string& file_name) {
+    if (!CPath::Get_Filename(file_name, key)) throw std::bad_alloc();
     std::string name = "__";
     name += tag;
     for (const char c : file_name) {
@@ -45,15 +44,18 @@ const std::string& GuardNames::Issue(const std::string& key, const char* tag,
                                      const PathPrefixMap& map, Diagnostics& diagnostics) {
     // The name is hashed from the path as the output shows it, with '/' as the separator, so
     // that a tree joined in another folder or on another platform gets the same names.
-    std::string scratch;
-    std::string shown(Map_Path(key, map, scratch));
-    for (char& c : shown) {
+    const std::string_view shown = Map_Path(key, map, scratch_);
+    shown_.assign(shown.data(), shown.size());
+    for (char& c : shown_) {
         if (c == '\\') c = '/';
     }
-    std::string name = Guard_Name(shown, tag);
-    if (names_.count(name) != 0) {
+    std::string name = Guard_Name(shown_, tag, file_name_);
+    auto issued = names_.insert(std::move(name));
+    if (!issued.second) {
+        name = *issued.first;
         diagnostics.Warning("file guard collision: %s", name.c_str());
         while (names_.count(name) != 0) name.push_back('_');
+        issued = names_.insert(std::move(name));
     }
-    return *names_.insert(std::move(name)).first;
+    return *issued.first;
 }

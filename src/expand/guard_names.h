@@ -1,7 +1,7 @@
 #pragma once
 
-#include <set>
 #include <string>
+#include <unordered_set>
 
 #include "expand/options.h"
 #include "io/diagnostics.h"
@@ -21,5 +21,9 @@ class GuardNames {
                              Diagnostics& diagnostics);
 
   private:
-    std::set<std::string> names_;
+    std::unordered_set<std::string> names_;
+    // Reused from one name to the next.
+    std::string scratch_;
+    std::string shown_;
+    std::string file_name_;
 };

@@ -250,7 +250,7 @@ void OnceLogic::Erase_Defined(Definitions::iterator found) {
 
 void OnceLogic::Define(std::string_view macro) {
     const std::size_t level = Target_Level();
-    const auto found = defined_.find(macro);
+    const auto found = Find_Defined(macro);
     if (found != defined_.end()) {
         if (found->second <= level) return;
         found->second = level;
@@ -293,7 +293,7 @@ void OnceLogic::Take_Line(IncludeFrame& frame, const Directive& directive,
             // Met anywhere the compiler may go, on the way or beside it: the macro is no longer
             // surely defined. Where it surely does not go, nothing is undefined.
             if (In_Skipped_Branch()) break;
-            const auto found = defined_.find(directive.macro);
+            const auto found = Find_Defined(directive.macro);
             if (found != defined_.end()) Erase_Defined(found);
             for (auto& kept : tested_) {
                 std::vector<std::string>& macros = kept.second;

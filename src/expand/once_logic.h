@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -117,13 +118,21 @@ class OnceLogic {
     /// Keeps what `text` holds for a later Spare_String; `text` is left empty.
     void Give_Back(std::string& text);
     /// The macros surely defined, each with the level of the scope that keeps it.
-    using Definitions = std::map<std::string, std::size_t, std::less<>>;
+    using Definitions = std::unordered_map<std::string, std::size_t>;
     void Add_Defined(std::string_view macro, std::size_t level);
     void Erase_Defined(Definitions::iterator found);
     /// Target_Level as it was before `block`, the innermost one, was opened.
     std::size_t Target_Level_Below(const Block& block) const;
     void Define(std::string_view macro);
-    bool Surely_Defined(std::string_view macro) const { return defined_.count(macro) != 0; }
+    /// The entry of `macro` in `defined_`, or its end.
+    Definitions::iterator Find_Defined(std::string_view macro) {
+        probe_.assign(macro.data(), macro.size());
+        return defined_.find(probe_);
+    }
+    bool Surely_Defined(std::string_view macro) const {
+        probe_.assign(macro.data(), macro.size());
+        return defined_.count(probe_) != 0;
+    }
     void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_view analysis);
     OnceRecord* Find_Record(const IncludeFrame& frame, bool create);
     bool Dropped(const IncludeStack& stack) const;
@@ -155,8 +164,11 @@ class OnceLogic {
     std::map<std::pair<std::uint64_t, std::uint64_t>, OnceRecord> by_identity_;
     std::map<std::string, OnceRecord> by_path_;
     /// -io: the guard name issued for each include-once key.
-    std::map<std::string, const std::string*> include_once_;
+    std::unordered_map<std::string, const std::string*> include_once_;
     std::string key_;
+    // What a lookup in `defined_` by a view is made of, reused: looked up by its text, a macro
+    // needs a string of its own.
+    mutable std::string probe_;
     std::string scratch_;
     std::string shown_;
 };
