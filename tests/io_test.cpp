@@ -89,6 +89,25 @@ TEST_F(IoTest, FormattedTextPastTheBufferEnd) {
     EXPECT_TRUE(Read("out.txt") == expected);
 }
 
+TEST_F(IoTest, ClosedFilesWrittenFromTheirBuffersTogether) {
+    // The text of a closed file still goes out from its read buffer, with the next files':
+    // a buffer freed or reused too early would show another file's text. More than the memory
+    // kept at once.
+    std::vector<std::string> args = {"-nfln", "-o", "out.txt"};
+    std::string joined;
+    for (int i = 0; i < 90; ++i) {
+        std::string text;
+        for (int l = 0; l < 300; ++l) text += std::string(40, char('a' + i % 26)) + "\n";
+        args.push_back("-i");
+        args.push_back("f" + std::to_string(i) + ".c");
+        Write(args.back(), text);
+        joined += text;
+    }
+    const RunResult r = Run_Tool(args);
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(Read("out.txt") == joined);
+}
+
 TEST_F(IoTest, OpenFilesUnderALowLimit) {
 #if defined(_WIN32)
     GTEST_SKIP() << "the open-file limit is lowered through POSIX setrlimit";

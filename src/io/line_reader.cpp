@@ -29,7 +29,8 @@ std::size_t Find_Line_End(const char* text, std::size_t size) {
 
 LineReader::~LineReader() {
     Close();
-    Release();
+    // What the output holds of the buffer is written with what it holds of the next files.
+    if (holder_ != nullptr && buffer_) holder_->Keep(std::move(buffer_), capacity_);
 }
 
 LineReader::LineReader(LineReader&& other) noexcept {

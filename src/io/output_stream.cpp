@@ -88,6 +88,15 @@ void OutputStream::Hand_Over_Held() {
         }
     }
     held_.clear();
+    kept_.clear();
+    kept_size_ = 0;
+}
+
+void OutputStream::Keep(std::unique_ptr<char[]> memory, std::size_t size) {
+    if (held_.empty()) return;
+    kept_.push_back(std::move(memory));
+    kept_size_ += size;
+    if (kept_size_ > kMaxKept) Flush();
 }
 
 bool OutputStream::Make_Room() {

@@ -63,6 +63,10 @@ class OutputStream {
     void Release() {
         if (!held_.empty()) Flush();
     }
+    /// Takes over `memory`, which held runs may point into, as its owner gives it up: it is
+    /// freed once they are handed over. Many small files closed one after another are then
+    /// written together rather than one system call each.
+    void Keep(std::unique_ptr<char[]> memory, std::size_t size);
     /// printf-style formatting into the output; arguments must not hold NUL-containing text
     /// that has to be written whole (use `Write` for that).
     void Print(const char* format, ...)
@@ -116,6 +120,8 @@ class OutputStream {
     static constexpr std::size_t kHeldMinimum = 1024;
     /// The pieces kept before they are handed over together.
     static constexpr std::size_t kMaxHeld = 64;
+    /// The memory kept for held pieces (`Keep`) before they are handed over.
+    static constexpr std::size_t kMaxKept = 1024 * 1024;
     /// Passes bytes on to the stream (or compares them).
     void Hand_Over(const char* data, std::size_t size);
     /// Passes the held pieces and the buffered bytes between them on, in order.
@@ -156,5 +162,7 @@ class OutputStream {
     /// buffered bytes from `own_from_` on come after them.
     std::vector<TextPiece> held_;
     std::uint64_t held_bytes_ = 0;  ///< the bytes of the held runs
+    std::vector<std::unique_ptr<char[]>> kept_;
+    std::size_t kept_size_ = 0;
     std::size_t own_from_ = 0;
 };
