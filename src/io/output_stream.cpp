@@ -8,6 +8,7 @@
 
 OutputStream::OutputStream(FILE* file, OutputMode mode)
     : file_(file), mode_(mode), buffer_(new char[kCapacity]) {
+    kept_.reserve(kMaxHeld);
     if (file_ == nullptr) {
         failed_ = mode_ != OutputMode::discard;
         matches_ = false;
@@ -94,6 +95,12 @@ void OutputStream::Hand_Over_Held() {
 
 void OutputStream::Keep(std::unique_ptr<char[]> memory, std::size_t size) {
     if (held_.empty()) return;
+    // Called as a reader goes, so it may not allocate: with no room left, what is held goes out
+    // now, and the memory is freed behind it.
+    if (kept_.size() == kept_.capacity()) {
+        Flush();
+        return;
+    }
     kept_.push_back(std::move(memory));
     kept_size_ += size;
     if (kept_size_ > kMaxKept) Flush();
