@@ -90,26 +90,17 @@ TEST_F(IoTest, FormattedTextPastTheBufferEnd) {
 }
 
 TEST_F(IoTest, ClosedFilesWrittenFromTheirBuffersTogether) {
-    // The text of a closed file still goes out from its read buffer, with the next files':
-    // a buffer freed or reused too early would show another file's text. More than the memory
-    // kept at once.
+    // Closed files go out from their buffers later, more than are kept at once: none freed early.
     std::vector<std::string> args = {"-nfln", "-o", "out.txt"};
+    const std::string eol = kWindows ? "\r\n" : "\n";  // the output is a text file
     std::string joined;
     for (int i = 0; i < 90; ++i) {
-        std::string text, written;
-        for (int l = 0; l < 300; ++l) {
-            const std::string line(40, char('a' + i % 26));
-            text += line + "\n";
-            // The output is a text file: its line ends are the platform's.
-            written += line + (kWindows ? "\r\n" : "\n");
-        }
-        args.push_back("-i");
-        args.push_back("f" + std::to_string(i) + ".c");
+        std::string text, line(40, char('a' + i % 26));
+        for (int l = 0; l < 300; ++l) text += line + "\n", joined += line + eol;
+        args.insert(args.end(), {"-i", "f" + std::to_string(i) + ".c"});
         Write(args.back(), text);
-        joined += written;
     }
-    const RunResult r = Run_Tool(args);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Run_Tool(args).err, "");
     EXPECT_TRUE(Read("out.txt") == joined);
 }
 
