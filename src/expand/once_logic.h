@@ -124,15 +124,15 @@ class OnceLogic {
     /// Target_Level as it was before `block`, the innermost one, was opened.
     std::size_t Target_Level_Below(const Block& block) const;
     void Define(std::string_view macro);
+    /// `macro` as a key of `defined_`, in a string reused from one lookup to the next.
+    const std::string& Probe(std::string_view macro) const {
+        return probe_.assign(macro.data(), macro.size());
+    }
     /// The entry of `macro` in `defined_`, or its end.
     Definitions::iterator Find_Defined(std::string_view macro) {
-        probe_.assign(macro.data(), macro.size());
-        return defined_.find(probe_);
+        return defined_.find(Probe(macro));
     }
-    bool Surely_Defined(std::string_view macro) const {
-        probe_.assign(macro.data(), macro.size());
-        return defined_.count(probe_) != 0;
-    }
+    bool Surely_Defined(std::string_view macro) const { return defined_.count(Probe(macro)) != 0; }
     void Watch_Guard(IncludeFrame& frame, const Directive& directive, std::string_view analysis);
     OnceRecord* Find_Record(const IncludeFrame& frame, bool create);
     bool Dropped(const IncludeStack& stack) const;

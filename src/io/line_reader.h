@@ -66,7 +66,8 @@ class LineReader {
     void Skip_Lines(std::size_t count) { begin_ += count; }
 
     /// `output` holds bytes of this reader's buffer (`OutputStream::Write_Held`): it is
-    /// released before the buffer changes or goes. `output` must outlive the reader.
+    /// released before the buffer changes, and takes the buffer over (`OutputStream::Keep`)
+    /// when the reader goes. `output` must outlive the reader.
     void Lend_To(OutputStream& output) { holder_ = &output; }
 
     /// A read went past the last byte (the stream's end-of-file indicator).

@@ -57,7 +57,8 @@ class OutputStream {
         Put(end);
     }
     /// `Write` without the copy where the run is long enough to spare it: the bytes are handed
-    /// over from where they are, so they must stay as they are until `Release` (or `Close`).
+    /// over from where they are, so they must stay as they are until `Release` (or `Close`), or
+    /// be given to `Keep`.
     void Write_Held(const char* data, std::size_t size);
     /// Hands over the bytes `Write_Held` took, so that the memory they are in may change.
     void Release() {
